@@ -1,0 +1,47 @@
+#pragma once
+
+// A device emulator's firmware model: the device's memory and how it answers
+// what the host writes. The framework (VirtualDevice) owns the connections,
+// the service thread, the request log and the faults; a firmware only turns
+// received reports into reports to send.
+
+#include <json/value.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/hid/backend.h"
+
+namespace halvorn::vdev {
+
+struct InterfaceSpec {
+    int number = 0;
+    std::vector<uint8_t> reportDescriptor;
+};
+
+// Reports a firmware sends: each goes to every connection of its interface.
+class ReportSink {
+public:
+    virtual ~ReportSink() = default;
+    virtual void Send(int interfaceNumber, std::vector<uint8_t> report) = 0;
+};
+
+class Firmware {
+public:
+    virtual ~Firmware() = default;
+
+    virtual std::string Kind() const = 0;  // "keyboard", ...
+    virtual hid::Attributes Attributes() const = 0;
+    virtual std::vector<InterfaceSpec> Interfaces() const = 0;
+
+    // One report the host wrote on `interfaceNumber` (report-ID byte first).
+    virtual void OnReport(int interfaceNumber, std::span<const uint8_t> report,
+                          ReportSink& sink) = 0;
+
+    // The device's memory as JSON, for dumps and for people reading them.
+    virtual Json::Value DumpMemory() const = 0;
+};
+
+}  // namespace halvorn::vdev

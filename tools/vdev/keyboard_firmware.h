@@ -1,0 +1,86 @@
+#pragma once
+
+// The keyboard's firmware model: a composite keyboard whose interface 1 has
+// four top-level collections, the third consumer control (0x0C/0x01, report
+// ID 3, one 16-bit usage) and the fourth the vendor protocol collection
+// (0xFF1C/0x92, report ID 4, 64-byte reports both ways).
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "tools/vdev/firmware.h"
+
+namespace halvorn::vdev {
+
+struct KeyboardOptions {
+    uint16_t vendorId = 0x3A17;
+    uint16_t productId = 0x6E21;
+    uint16_t version = 0x0105;
+    int keyCount = 0;            // n of the information block; 0: the factory layout's own count
+    uint8_t macroUnits = 32;     // information byte 6: macro memory in units of 128 bytes
+    int profileCount = 5;        // on-board profiles in the settings memory
+    bool hasFnKey = true;        // the factory key table holds A0 01 00
+    bool receiverLinked = true;  // command 0xAA answers 0xFF in byte 8
+};
+
+class KeyboardFirmware : public Firmware {
+public:
+    static constexpr int kProtocolInterface = 1;
+    static constexpr int kConsumerCollection = 3;
+    static constexpr uint8_t kConsumerReportId = 3;
+    static constexpr uint8_t kProtocolReportId = 4;
+    static constexpr std::size_t kReportSize = 64;
+
+    explicit KeyboardFirmware(KeyboardOptions options = {});
+
+    std::string Kind() const override { return "keyboard"; }
+    hid::Attributes Attributes() const override;
+    std::vector<InterfaceSpec> Interfaces() const override;
+    void OnReport(int interfaceNumber, std::span<const uint8_t> report,
+                  ReportSink& sink) override;
+    Json::Value DumpMemory() const override;
+
+    // The memory, for tests and dumps.
+    const std::array<uint8_t, 34>& InfoBlock() const { return info_; }
+    const std::vector<uint8_t>& SettingsMemory() const { return settings_; }
+    const std::vector<uint8_t>& KeyTable() const { return keyTable_; }
+    const std::vector<uint8_t>& FactoryKeyTable() const { return factoryKeyTable_; }
+    const std::vector<uint8_t>& KeyAuxTable() const { return keyAux_; }
+    const std::array<uint8_t, 21>& KeyMask() const { return keyMask_; }
+    const std::vector<uint8_t>& MacroMemory() const { return macro_; }
+    bool MacroBlockValid() const { return macroValid_; }
+    const std::vector<uint8_t>& LightFrame() const { return lightFrame_; }
+    int LightFrameCount() const { return lightFrames_; }
+    int ConfigDepth() const { return configOpen_; }  // BeginConfig minus EndConfig seen
+
+    void SetReceiverLinked(bool linked) { options_.receiverLinked = linked; }
+
+    // Input reports of the consumer-control collection: 0x401 and 0x402 ask
+    // the host to re-read the settings, 0x1000 | p reports on-board profile p.
+    static std::vector<uint8_t> ConsumerReport(uint16_t usage);
+
+private:
+    struct Reply;
+    Reply Handle(uint8_t command, uint8_t length, uint16_t offset,
+                 std::span<const uint8_t> payload);
+    void CheckMacroBlock();
+
+    KeyboardOptions options_;
+    std::array<uint8_t, 34> info_{};
+    std::vector<uint8_t> settings_;
+    std::vector<uint8_t> factoryKeyTable_;
+    std::vector<uint8_t> keyTable_;
+    std::vector<uint8_t> keyAux_;
+    std::array<uint8_t, 21> keyMask_{};
+    std::vector<uint8_t> macro_;
+    bool macroValid_ = false;
+    std::vector<uint8_t> lightFrame_;
+    int lightFrames_ = 0;
+    int configOpen_ = 0;
+};
+
+std::unique_ptr<Firmware> MakeKeyboard(KeyboardOptions options = {});
+
+}  // namespace halvorn::vdev

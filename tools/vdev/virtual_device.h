@@ -1,0 +1,75 @@
+#pragma once
+
+#include <json/value.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/fs/unique_fd.h"
+#include "tools/vdev/faults.h"
+#include "tools/vdev/firmware.h"
+
+namespace halvorn::vdev {
+
+struct ReceivedReport {
+    int interfaceNumber = 0;
+    std::vector<uint8_t> data;
+};
+
+// One plugged device: its firmware, the open connections to its interfaces
+// and a service thread that reads what the host writes, lets the firmware
+// answer and applies the faults. Thread-safe.
+class VirtualDevice {
+public:
+    VirtualDevice(std::string name, std::unique_ptr<Firmware> firmware);
+    ~VirtualDevice();  // closes every connection and joins the service thread
+    VirtualDevice(const VirtualDevice&) = delete;
+    VirtualDevice& operator=(const VirtualDevice&) = delete;
+
+    const std::string& Name() const { return name_; }
+    std::string Kind() const;
+    hid::Attributes GetAttributes() const;
+    std::vector<InterfaceSpec> Interfaces() const;
+
+    // A new connection to one interface (client end of a SOCK_SEQPACKET
+    // pair); invalid when the interface does not exist or the device is unplugged.
+    UniqueFd Connect(int interfaceNumber);
+
+    // Ends every connection (the host sees the device vanish); idempotent.
+    void Unplug();
+    bool Plugged() const;
+
+    void SetFaults(const Faults& faults);
+    Faults GetFaults() const;
+
+    // Sends an input report on every connection of the interface.
+    void SendInputReport(int interfaceNumber, std::vector<uint8_t> report);
+
+    // Every report the host wrote, in arrival order.
+    std::vector<ReceivedReport> Requests() const;
+    void ClearRequests();
+
+    // Runs `fn` on the firmware while the service thread is held off.
+    template <typename F>
+    auto WithFirmware(F&& fn) const {
+        std::lock_guard lock(mutex_);
+        return fn(*firmware_);
+    }
+
+    // {"name", "kind", "vendorId", "productId", "memory", "requests": [{"interface", "data"}]}
+    Json::Value Dump() const;
+
+private:
+    struct Impl;
+    std::string name_;
+    mutable std::mutex mutex_;  // guards firmware_ and the state in impl_
+    std::unique_ptr<Firmware> firmware_;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace halvorn::vdev
