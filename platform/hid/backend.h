@@ -8,7 +8,7 @@
 // Interface paths carry the markers the path parsers read:
 //   hidraw:/dev/hidraw3#vid_3a17&pid_6e21&mi_01&col04
 //   virtual:keyboard#vid_3a17&pid_6e21&mi_01&col04
-// "&colNN" (decimal, from 1, two digits) appears only when the interface has
+// "&colNN" (two hexadecimal digits, from 1) appears only when the interface has
 // more than one top-level collection.
 
 #include <cstdint>

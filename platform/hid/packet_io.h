@@ -4,6 +4,7 @@
 // (a hidraw node, or one end of a SOCK_SEQPACKET pair served by a device
 // emulator). Every wait is bounded by a timeout and ends at once on Abort.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -34,6 +35,7 @@ public:
 
 private:
     UniqueFd fd_;
+    std::atomic<bool> raised_{false};
 };
 
 class PacketIo {
@@ -62,6 +64,7 @@ private:
 
     UniqueFd fd_;
     AbortSignal abort_;
+    bool isSocket_ = false;  // send() with MSG_NOSIGNAL instead of write()
 };
 
 }  // namespace halvorn::hid

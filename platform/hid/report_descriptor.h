@@ -29,7 +29,10 @@ struct FieldLayout {
 };
 
 // A main item of kind Array, or a Variable item of 1-bit fields: reports
-// which usages are active.
+// which usages are active. An array with several usage entries (single
+// usages or ranges) gives one cap per entry, all on the same fields; each
+// cap's logicalMin..logicalMax are then the field values that select its own
+// usages (value logicalMin selects usageMin).
 struct ButtonCap {
     uint16_t usagePage = 0;
     bool isRange = false;
@@ -40,6 +43,9 @@ struct ButtonCap {
 };
 
 // A Variable main item with fields wider than one bit: one value per usage.
+// Usages take the fields in order; the last usage (or range) takes all the
+// fields that remain, so layout.reportCount may exceed the usage count.
+// Physical limits equal the logical ones when the descriptor gives 0/0.
 struct ValueCap {
     uint16_t usagePage = 0;
     bool isRange = false;
@@ -71,6 +77,13 @@ struct CollectionCaps {
     }
 };
 
+// Most usages ActiveUsages can report for `cap` at once.
+inline uint16_t MaxActiveUsages(const ButtonCap& cap) {
+    if (cap.isArray) return cap.layout.reportCount;
+    uint32_t span = cap.usageMax >= cap.usageMin ? cap.usageMax - cap.usageMin + 1u : 0u;
+    return static_cast<uint16_t>(span < cap.layout.reportCount ? span : cap.layout.reportCount);
+}
+
 struct ReportDescriptor {
     bool usesReportIds = false;
     std::vector<CollectionCaps> collections;  // top-level collections in descriptor order
@@ -84,6 +97,7 @@ enum class DescriptorError {
     BadItem,           // reserved item, long item, size/usage out of range
     MainItemOutsideCollection,
     TooLarge,          // report longer than 4096 bytes or too many items
+    BadReportId,       // ID 0, an ID shared by two collections, reports with and without IDs
 };
 
 struct DescriptorParse {
@@ -92,7 +106,8 @@ struct DescriptorParse {
     std::size_t errorOffset = 0;  // byte offset of the offending item
 };
 
-// Parses raw descriptor bytes; never reads past `bytes`.
+// Parses raw descriptor bytes; never reads past `bytes`. Bytes without any
+// collection give a descriptor with no collections.
 DescriptorParse ParseReportDescriptor(std::span<const uint8_t> bytes);
 std::string DescriptorErrorText(DescriptorError error);
 
@@ -101,16 +116,22 @@ enum class UsageStatus {
     IncompatibleReportId,  // the report's first byte is not the capability's report ID
     ReportTooShort,        // the report ends before the capability's fields
     UsageNotFound,         // the usage is not covered by the capability
+    ValueOutOfRange,       // scaled value only: the field is outside the logical range (null)
 };
 
 // Active usages of a button capability in `report` (report-ID byte first), in
-// field order; usages outside the capability's
-// range and the array's empty (0 / out-of-range) entries are left out.
+// field order; usages outside the capability's range, usage 0 and the
+// array's empty (out-of-range) entries are left out. `usages` is replaced.
+// A report whose first byte differs from a non-zero layout.reportId is
+// IncompatibleReportId; one that ends before the cap's last field is
+// ReportTooShort.
 UsageStatus ActiveUsages(const ButtonCap& cap, std::span<const uint8_t> report,
                          std::vector<uint16_t>& usages);
 
 // Raw (unsigned, as stored) and scaled (logical range mapped onto the physical
 // range; the logical value when no physical range is given) value of `usage`.
+// Fields wider than 32 bits give their low 32 bits. For a range cap the field
+// is usage - usageMin, the last field for usages past the field count.
 UsageStatus UsageValue(const ValueCap& cap, uint16_t usage, std::span<const uint8_t> report,
                        uint32_t& raw);
 UsageStatus ScaledUsageValue(const ValueCap& cap, uint16_t usage,

@@ -36,6 +36,11 @@ public:
     virtual hid::Attributes Attributes() const = 0;
     virtual std::vector<InterfaceSpec> Interfaces() const = 0;
 
+    // The interface that carries the 64-byte protocol: its reports of ID 4
+    // are the requests the faults count and whose replies they change.
+    // -1: such reports on any interface.
+    virtual int ProtocolInterface() const { return -1; }
+
     // One report the host wrote on `interfaceNumber` (report-ID byte first).
     virtual void OnReport(int interfaceNumber, std::span<const uint8_t> report,
                           ReportSink& sink) = 0;

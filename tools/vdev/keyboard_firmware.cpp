@@ -1,1 +1,238 @@
-// placeholder
+#include "tools/vdev/keyboard_firmware.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "tools/vdev/hex_text.h"
+#include "tools/vdev/keyboard_descriptors.h"
+#include "tools/vdev/keyboard_layout.h"
+#include "tools/vdev/keyboard_memory.h"
+#include "tools/vdev/protocol_frame.h"
+
+namespace halvorn::vdev {
+
+namespace {
+
+enum Command : uint8_t {
+    kBeginConfig = 0x01,
+    kEndConfig = 0x02,
+    kReadInfo = 0x03,
+    kReadMemory = 0x05,
+    kWriteMemory = 0x06,
+    kReadKeyTable = 0x07,
+    kWriteKeyTable = 0x09,
+    kWriteMask = 0x0B,
+    kStreamLight = 0x12,
+    kWriteMacro = 0x15,
+    kWriteShoot = 0x17,
+    kReadPower = 0x1A,
+    kReadKeyAux = 0x1B,
+    kTakeLight = 0x1C,
+    kReceiverLink = 0xAA,
+};
+
+constexpr std::size_t kMacroUnitBytes = 128;
+constexpr std::size_t kNoCursor = std::numeric_limits<std::size_t>::max();
+
+// A cable-powered keyboard: level 100 %, charge state 0 (powered).
+constexpr std::array<uint8_t, 6> kPowerBlock = {100, 0, 0, 0, 0, 0};
+
+int EffectiveKeyCount(int keyCount) {
+    if (keyCount <= 0) return kMatrixPositions;
+    return std::min(keyCount, kMaxKeyCount);
+}
+
+bool InRange(uint16_t offset, std::size_t length, std::size_t size) {
+    return static_cast<std::size_t>(offset) + length <= size;
+}
+
+}  // namespace
+
+struct KeyboardFirmware::Reply {
+    uint8_t status = kStatusOk;
+    std::vector<uint8_t> data;
+};
+
+KeyboardFirmware::KeyboardFirmware(KeyboardOptions options) : options_(options) {
+    options_.keyCount = EffectiveKeyCount(options_.keyCount);
+    options_.profileCount = std::clamp(options_.profileCount, 1, kMaxProfiles);
+    info_ = FactoryInfoBlock(options_, options_.keyCount, options_.profileCount);
+    settings_ = FactorySettings(options_.profileCount);
+    factoryKeyTable_ = FactoryKeyTable(options_.keyCount, options_.hasFnKey);
+    keyTable_ = factoryKeyTable_;
+    keyAux_ = FactoryKeyAuxTable(options_.keyCount, options_.hasFnKey);
+    macro_.assign(options_.macroUnits * kMacroUnitBytes, 0);
+    lightFrame_.assign(keyTable_.size(), 0);
+    lightStaging_.assign(keyTable_.size(), 0);
+}
+
+hid::Attributes KeyboardFirmware::Attributes() const {
+    return {options_.vendorId, options_.productId, options_.version};
+}
+
+std::vector<InterfaceSpec> KeyboardFirmware::Interfaces() const {
+    return {
+        {0, {kKeyboardBootDescriptor.begin(), kKeyboardBootDescriptor.end()}},
+        {kProtocolInterface,
+         {kKeyboardCompositeDescriptor.begin(), kKeyboardCompositeDescriptor.end()}},
+    };
+}
+
+void KeyboardFirmware::OnReport(int interfaceNumber, std::span<const uint8_t> report,
+                                ReportSink& sink) {
+    if (interfaceNumber == 0) {
+        // The boot keyboard's only output report: one byte of LED bits, no report ID.
+        if (!report.empty()) leds_ = report.back();
+        return;
+    }
+    if (interfaceNumber != kProtocolInterface) return;
+    RequestFrame request = ParseRequest(report);
+    if (request.error == FrameError::NotProtocol) return;
+    if (request.error != FrameError::None) {
+        sink.Send(kProtocolInterface, BadFrameReply(request));
+        return;
+    }
+    Reply reply = Handle(request.command, request.length, request.offset, request.Data());
+    sink.Send(kProtocolInterface, BuildFrame(request.command, request.length, request.offset,
+                                             reply.status, reply.data));
+}
+
+KeyboardFirmware::Reply KeyboardFirmware::Handle(uint8_t command, uint8_t length, uint16_t offset,
+                                                 std::span<const uint8_t> payload) {
+    const Reply rejected{kStatusRejected, {}};
+    auto read = [&](std::span<const uint8_t> memory) {
+        if (!InRange(offset, length, memory.size())) return rejected;
+        auto first = memory.begin() + offset;
+        return Reply{kStatusOk, {first, first + length}};
+    };
+    auto write = [&](std::span<uint8_t> memory) {
+        if (!InRange(offset, payload.size(), memory.size())) return rejected;
+        std::copy(payload.begin(), payload.end(), memory.begin() + offset);
+        return Reply{};
+    };
+
+    switch (command) {
+        case kBeginConfig:
+            ++configOpen_;
+            return {};
+        case kEndConfig:
+            if (configOpen_ > 0) --configOpen_;
+            return {};
+        case kReadInfo:
+            return read(info_);
+        case kReadMemory:
+            return read(settings_);
+        case kWriteMemory:
+            return write(settings_);
+        case kReadKeyTable:
+            return read(keyTable_);
+        case kWriteKeyTable:
+            // One table: a page other than 0 (offset 512 and up) lies beyond
+            // it for any key count the host accepts.
+            return write(keyTable_);
+        case kWriteMask:
+            return write(keyMask_);
+        case kStreamLight:
+            return WriteLightChunk(offset, payload);
+        case kWriteMacro:
+            return WriteMacroChunk(offset, payload);
+        case kWriteShoot:
+            return rejected;  // a keyboard has no recoil memory
+        case kReadPower:
+            return read(kPowerBlock);
+        case kReadKeyAux:
+            return read(keyAux_);
+        case kTakeLight:
+            hostLight_ = true;
+            return {};
+        case kReceiverLink:
+            return {kStatusOk, {static_cast<uint8_t>(options_.receiverLinked ? 0xFF : 0x00)}};
+        default:
+            return rejected;
+    }
+}
+
+KeyboardFirmware::Reply KeyboardFirmware::WriteLightChunk(uint16_t offset,
+                                                          std::span<const uint8_t> data) {
+    if (!InRange(offset, data.size(), lightStaging_.size())) return {kStatusRejected, {}};
+    std::copy(data.begin(), data.end(), lightStaging_.begin() + offset);
+    // A frame counts once its chunks have covered it in order from offset 0.
+    if (offset == 0) lightCursor_ = 0;
+    if (lightCursor_ != kNoCursor && offset == lightCursor_) {
+        lightCursor_ += data.size();
+        if (lightCursor_ == lightStaging_.size()) {
+            lightFrame_ = lightStaging_;
+            ++lightFrames_;
+            lightCursor_ = kNoCursor;
+        }
+    } else {
+        lightCursor_ = kNoCursor;
+    }
+    return {};
+}
+
+KeyboardFirmware::Reply KeyboardFirmware::WriteMacroChunk(uint16_t offset,
+                                                          std::span<const uint8_t> data) {
+    if (!InRange(offset, data.size(), macro_.size())) return {kStatusRejected, {}};
+    std::copy(data.begin(), data.end(), macro_.begin() + offset);
+    macroUsed_ = std::max(macroUsed_, offset + data.size());
+    if (offset == 0) {
+        macroCursor_ = 0;
+        macroValid_ = false;
+        macroProblem_.clear();
+    }
+    if (macroCursor_ != kNoCursor && offset == macroCursor_) {
+        macroCursor_ += data.size();
+        CheckMacroBlock();
+    } else {
+        macroCursor_ = kNoCursor;
+    }
+    return {};
+}
+
+void KeyboardFirmware::CheckMacroBlock() {
+    if (macroCursor_ < 4) return;
+    std::span<const uint8_t> received(macro_.data(), macroCursor_);
+    std::size_t declared = DeclaredMacroLength(received);
+    if (declared > macro_.size()) {
+        macroValid_ = false;
+        macroProblem_ = "declared length beyond the macro memory";
+        return;
+    }
+    if (declared >= 16 && macroCursor_ < declared) return;  // more chunks to come
+    MacroBlockCheck check = CheckMacroBlock(received);
+    macroValid_ = check.valid;
+    macroProblem_ = check.problem;
+}
+
+Json::Value KeyboardFirmware::DumpMemory() const {
+    Json::Value memory(Json::objectValue);
+    memory["info"] = HexText(info_);
+    memory["activeProfile"] = settings_.empty() ? 0 : settings_[0];
+    memory["settings"] = HexText(settings_);
+    memory["keyTable"] = HexText(keyTable_);
+    memory["keyTableChanged"] = keyTable_ != factoryKeyTable_;
+    memory["keyAuxTable"] = HexText(keyAux_);
+    memory["keyMask"] = HexText(keyMask_);
+    memory["macroMemory"] = HexText(std::span<const uint8_t>(macro_).first(macroUsed_));
+    memory["macroCapacity"] = static_cast<Json::UInt>(macro_.size());
+    memory["macroBlockValid"] = macroValid_;
+    memory["macroBlockProblem"] = macroProblem_;
+    memory["lightFrame"] = HexText(lightFrame_);
+    memory["lightFrameCount"] = lightFrames_;
+    memory["configDepth"] = configOpen_;
+    memory["hostLightControl"] = hostLight_;
+    memory["receiverLinked"] = options_.receiverLinked;
+    memory["leds"] = leds_;
+    return memory;
+}
+
+std::vector<uint8_t> KeyboardFirmware::ConsumerReport(uint16_t usage) {
+    return {kConsumerReportId, static_cast<uint8_t>(usage & 0xFF), static_cast<uint8_t>(usage >> 8)};
+}
+
+std::unique_ptr<Firmware> MakeKeyboard(KeyboardOptions options) {
+    return std::make_unique<KeyboardFirmware>(options);
+}
+
+}  // namespace halvorn::vdev

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "tools/vdev/firmware.h"
@@ -38,6 +39,7 @@ public:
     std::string Kind() const override { return "keyboard"; }
     hid::Attributes Attributes() const override;
     std::vector<InterfaceSpec> Interfaces() const override;
+    int ProtocolInterface() const override { return kProtocolInterface; }
     void OnReport(int interfaceNumber, std::span<const uint8_t> report,
                   ReportSink& sink) override;
     Json::Value DumpMemory() const override;
@@ -51,9 +53,13 @@ public:
     const std::array<uint8_t, 21>& KeyMask() const { return keyMask_; }
     const std::vector<uint8_t>& MacroMemory() const { return macro_; }
     bool MacroBlockValid() const { return macroValid_; }
+    // Why the last complete macro block was refused; empty when none was.
+    const std::string& MacroBlockProblem() const { return macroProblem_; }
     const std::vector<uint8_t>& LightFrame() const { return lightFrame_; }
     int LightFrameCount() const { return lightFrames_; }
     int ConfigDepth() const { return configOpen_; }  // BeginConfig minus EndConfig seen
+    bool HostLightControl() const { return hostLight_; }  // command 0x1C was received
+    uint8_t LedState() const { return leds_; }  // the boot keyboard's LED output report
 
     void SetReceiverLinked(bool linked) { options_.receiverLinked = linked; }
 
@@ -65,6 +71,8 @@ private:
     struct Reply;
     Reply Handle(uint8_t command, uint8_t length, uint16_t offset,
                  std::span<const uint8_t> payload);
+    Reply WriteLightChunk(uint16_t offset, std::span<const uint8_t> data);
+    Reply WriteMacroChunk(uint16_t offset, std::span<const uint8_t> data);
     void CheckMacroBlock();
 
     KeyboardOptions options_;
@@ -74,11 +82,18 @@ private:
     std::vector<uint8_t> keyTable_;
     std::vector<uint8_t> keyAux_;
     std::array<uint8_t, 21> keyMask_{};
-    std::vector<uint8_t> macro_;
+    std::vector<uint8_t> macro_;      // the whole macro memory
+    std::size_t macroUsed_ = 0;       // end of the highest byte written
+    std::size_t macroCursor_ = 0;     // bytes of the current block received in order
     bool macroValid_ = false;
-    std::vector<uint8_t> lightFrame_;
+    std::string macroProblem_;
+    std::vector<uint8_t> lightFrame_;  // the last complete frame
+    std::vector<uint8_t> lightStaging_;
+    std::size_t lightCursor_ = 0;  // bytes of the current frame received in order
     int lightFrames_ = 0;
     int configOpen_ = 0;
+    bool hostLight_ = false;
+    uint8_t leds_ = 0;
 };
 
 std::unique_ptr<Firmware> MakeKeyboard(KeyboardOptions options = {});
