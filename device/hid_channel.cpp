@@ -116,8 +116,7 @@ void HidChannel::BuildItems(const hid::CollectionCaps& caps) {
             item.reportId = cap.layout.reportId;
             item.usageMin = cap.usageMin;
             item.usageMax = cap.usageMax;
-            // One field per possible usage: an array index or a bit each.
-            item.maxUsages = cap.layout.reportCount;
+            item.maxUsages = static_cast<uint16_t>(hid::MaxActiveUsages(cap));
             item.usages.assign(item.maxUsages, 0);
             items.push_back(std::move(item));
         }

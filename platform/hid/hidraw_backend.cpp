@@ -12,7 +12,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -104,10 +103,12 @@ std::optional<NodeInfo> DescribeNode(udev_device* hidraw) {
     // Parents are owned by the child device; they need no unref.
     udev_device* usbInterface =
         udev_device_get_parent_with_subsystem_devtype(hidraw, "usb", "usb_interface");
-    info.interfaceNumber = static_cast<int>(HexAttribute(usbInterface, "bInterfaceNumber").value_or(0));
+    info.interfaceNumber =
+        static_cast<int>(HexAttribute(usbInterface, "bInterfaceNumber").value_or(0));
     udev_device* usbDevice =
         udev_device_get_parent_with_subsystem_devtype(hidraw, "usb", "usb_device");
-    info.attributes.version = static_cast<uint16_t>(HexAttribute(usbDevice, "bcdDevice").value_or(0));
+    info.attributes.version =
+        static_cast<uint16_t>(HexAttribute(usbDevice, "bcdDevice").value_or(0));
     return info;
 }
 
@@ -115,7 +116,8 @@ std::optional<NodeInfo> DescribeNode(udev_device* hidraw) {
 // is found as hidraw device "hidraw3"; the node recorded there must agree.
 std::optional<NodeInfo> DescribeNodeAt(udev* context, const std::string& devnode) {
     std::string sysname = devnode.substr(devnode.rfind('/') + 1);
-    UdevDevicePtr device(udev_device_new_from_subsystem_sysname(context, "hidraw", sysname.c_str()));
+    UdevDevicePtr device(
+        udev_device_new_from_subsystem_sysname(context, "hidraw", sysname.c_str()));
     if (!device) return std::nullopt;
     auto info = DescribeNode(device.get());
     if (!info || info->devnode != devnode) return std::nullopt;
@@ -123,7 +125,8 @@ std::optional<NodeInfo> DescribeNodeAt(udev* context, const std::string& devnode
 }
 
 bool IsHidrawNode(std::string_view location) {
-    if (location.size() <= kNodePrefix.size() || location.substr(0, kNodePrefix.size()) != kNodePrefix) {
+    if (location.size() <= kNodePrefix.size() ||
+        location.substr(0, kNodePrefix.size()) != kNodePrefix) {
         return false;
     }
     std::string_view number = location.substr(kNodePrefix.size());
@@ -153,7 +156,7 @@ std::optional<std::vector<uint8_t>> ReadDescriptorFromNode(int fd) {
 // hidraw wants the report-ID byte on every write, 0 for a descriptor without
 // IDs (the kernel drops it), while reads of such a descriptor come bare.
 class HidrawDevice final : public PacketDevice {
-public:
+  public:
     using PacketDevice::PacketDevice;
 
     IoStatus Write(std::span<const uint8_t> report, std::size_t& transferred,

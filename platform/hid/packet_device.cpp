@@ -32,8 +32,7 @@ const CollectionCaps& PacketDevice::Caps() const {
     return descriptor_.collections[static_cast<std::size_t>(collectionIndex_)];
 }
 
-IoStatus PacketDevice::Read(std::span<uint8_t> buffer, std::size_t& transferred,
-                            int timeoutMs) {
+IoStatus PacketDevice::Read(std::span<uint8_t> buffer, std::size_t& transferred, int timeoutMs) {
     transferred = 0;
     if (!io_ || buffer.empty()) return IoStatus::Error;
     if (!UsesReportIds()) {

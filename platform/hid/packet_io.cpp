@@ -1,5 +1,6 @@
 #include "platform/hid/packet_io.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -10,7 +11,7 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
+#include <utility>
 
 namespace halvorn::hid {
 namespace {
@@ -40,11 +41,16 @@ bool IsGone(int error) {
 
 const char* IoStatusText(IoStatus status) {
     switch (status) {
-        case IoStatus::Ok: return "ok";
-        case IoStatus::Timeout: return "timeout";
-        case IoStatus::Cancelled: return "cancelled";
-        case IoStatus::Closed: return "closed";
-        case IoStatus::Error: return "error";
+        case IoStatus::Ok:
+            return "ok";
+        case IoStatus::Timeout:
+            return "timeout";
+        case IoStatus::Cancelled:
+            return "cancelled";
+        case IoStatus::Closed:
+            return "closed";
+        case IoStatus::Error:
+            return "error";
     }
     return "unknown";
 }
@@ -62,8 +68,13 @@ void AbortSignal::Raise() {
 bool AbortSignal::Raised() const { return raised_.load(std::memory_order_acquire); }
 
 PacketIo::PacketIo(UniqueFd fd) : fd_(std::move(fd)) {
+    if (!fd_) return;
     struct stat st {};
-    isSocket_ = fd_.Valid() && ::fstat(fd_.Get(), &st) == 0 && S_ISSOCK(st.st_mode);
+    isSocket_ = ::fstat(fd_.Get(), &st) == 0 && S_ISSOCK(st.st_mode);
+    // poll() may report a packet that another reader takes first; a blocking
+    // read() would then wait past every timeout and Abort.
+    int fl = ::fcntl(fd_.Get(), F_GETFL);
+    if (fl >= 0 && !(fl & O_NONBLOCK)) ::fcntl(fd_.Get(), F_SETFL, fl | O_NONBLOCK);
 }
 
 IoStatus PacketIo::WaitFor(short events, int timeoutMs) {
@@ -120,8 +131,7 @@ IoStatus PacketIo::Read(std::span<uint8_t> buffer, std::size_t& transferred, int
     }
 }
 
-IoStatus PacketIo::Write(std::span<const uint8_t> packet, std::size_t& transferred,
-                         int timeoutMs) {
+IoStatus PacketIo::Write(std::span<const uint8_t> packet, std::size_t& transferred, int timeoutMs) {
     transferred = 0;
     if (packet.empty()) return IoStatus::Error;  // an empty packet reads as end of file
     const bool limited = timeoutMs >= 0;

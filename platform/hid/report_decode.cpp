@@ -23,9 +23,7 @@ UsageStatus CheckReport(const FieldLayout& layout, std::span<const uint8_t> repo
 }
 
 // Width of a field as we read it: the low 32 bits of wider fields.
-uint32_t ReadWidth(const FieldLayout& layout) {
-    return std::min<uint32_t>(layout.bitSize, 32);
-}
+uint32_t ReadWidth(const FieldLayout& layout) { return std::min<uint32_t>(layout.bitSize, 32); }
 
 // Field `index` as stored, least significant bit first; CheckReport passed.
 uint32_t RawField(const FieldLayout& layout, std::span<const uint8_t> report, uint32_t index) {
@@ -99,8 +97,8 @@ UsageStatus UsageValue(const ValueCap& cap, uint16_t usage, std::span<const uint
     return UsageStatus::Success;
 }
 
-UsageStatus ScaledUsageValue(const ValueCap& cap, uint16_t usage,
-                             std::span<const uint8_t> report, int32_t& scaled) {
+UsageStatus ScaledUsageValue(const ValueCap& cap, uint16_t usage, std::span<const uint8_t> report,
+                             int32_t& scaled) {
     uint32_t raw = 0;
     if (UsageStatus s = UsageValue(cap, usage, report, raw); s != UsageStatus::Success) return s;
     const FieldLayout& layout = cap.layout;

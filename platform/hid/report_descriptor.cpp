@@ -1,6 +1,7 @@
 #include "platform/hid/report_descriptor.h"
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 
 namespace halvorn::hid {
@@ -124,12 +125,12 @@ struct UsageEntry {
 };
 
 class Parser {
-public:
+  public:
     explicit Parser(std::span<const uint8_t> bytes) : bytes_(bytes) { owner_.fill(-1); }
 
     DescriptorParse Run();
 
-private:
+  private:
     DescriptorError Global(const Item& item);
     DescriptorError Local(const Item& item);
     DescriptorError Main(const Item& item, std::size_t offset);
@@ -410,8 +411,8 @@ DescriptorError Parser::DataItem(const Item& item, ReportKind kind, std::size_t 
 
     CollectionCaps& caps = collections_.back();
     if (!(item.data & kFlagVariable)) return AddArrayCaps(usages, base, caps, k);
-    return AddVariableCaps(usages, base, base.bitSize == 1, (item.data & kFlagNullState) != 0,
-                           caps, k);
+    return AddVariableCaps(usages, base, base.bitSize == 1, (item.data & kFlagNullState) != 0, caps,
+                           k);
 }
 
 DescriptorError Parser::CountCap() {
@@ -459,9 +460,8 @@ DescriptorError Parser::AddVariableCaps(const std::vector<UsageEntry>& usages,
 // Array fields hold indexes into the concatenated usage list: index
 // logicalMin selects the first usage. Each entry gets its own slice of the
 // logical range; entries that no index can reach are dropped.
-DescriptorError Parser::AddArrayCaps(const std::vector<UsageEntry>& usages,
-                                     const FieldLayout& base, CollectionCaps& coll,
-                                     std::size_t kind) {
+DescriptorError Parser::AddArrayCaps(const std::vector<UsageEntry>& usages, const FieldLayout& base,
+                                     CollectionCaps& coll, std::size_t kind) {
     int64_t first = base.logicalMin;
     for (const UsageEntry& u : usages) {
         const int64_t last = std::min<int64_t>(first + u.Span() - 1, base.logicalMax);

@@ -38,7 +38,7 @@ struct ButtonCap {
     bool isRange = false;
     uint16_t usageMin = 0;  // equal to usageMax for a single usage
     uint16_t usageMax = 0;
-    bool isArray = false;   // fields hold usage indexes; else one bit per usage
+    bool isArray = false;  // fields hold usage indexes; else one bit per usage
     FieldLayout layout;
 };
 
@@ -91,13 +91,13 @@ struct ReportDescriptor {
 
 enum class DescriptorError {
     None = 0,
-    Truncated,         // an item runs past the end of the bytes
+    Truncated,  // an item runs past the end of the bytes
     UnbalancedCollection,
-    StackOverflow,     // push/collection nesting deeper than we accept
-    BadItem,           // reserved item, long item, size/usage out of range
+    StackOverflow,  // push/collection nesting deeper than we accept
+    BadItem,        // reserved item, long item, size/usage out of range
     MainItemOutsideCollection,
-    TooLarge,          // report longer than 4096 bytes or too many items
-    BadReportId,       // ID 0, an ID shared by two collections, reports with and without IDs
+    TooLarge,     // report longer than 4096 bytes or too many items
+    BadReportId,  // ID 0, an ID shared by two collections, reports with and without IDs
 };
 
 struct DescriptorParse {
@@ -134,7 +134,7 @@ UsageStatus ActiveUsages(const ButtonCap& cap, std::span<const uint8_t> report,
 // is usage - usageMin, the last field for usages past the field count.
 UsageStatus UsageValue(const ValueCap& cap, uint16_t usage, std::span<const uint8_t> report,
                        uint32_t& raw);
-UsageStatus ScaledUsageValue(const ValueCap& cap, uint16_t usage,
-                             std::span<const uint8_t> report, int32_t& scaled);
+UsageStatus ScaledUsageValue(const ValueCap& cap, uint16_t usage, std::span<const uint8_t> report,
+                             int32_t& scaled);
 
 }  // namespace halvorn::hid

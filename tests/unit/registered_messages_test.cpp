@@ -27,7 +27,9 @@ TEST(RegisteredMessages, EveryNameOfTheProgramHasItsOwnIdentifier) {
     std::map<uint32_t, std::string_view> seen;
     auto add = [&](std::string_view name) {
         auto [it, inserted] = seen.emplace(RegisterMessage(name), name);
-        if (!inserted) EXPECT_EQ(it->second, name) << "collision";
+        if (!inserted) {
+            EXPECT_EQ(it->second, name) << "collision";
+        }
     };
     add(message_name::kInstance);
     for (std::string_view name : kGuidMessageNames) add(name);
