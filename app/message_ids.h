@@ -25,8 +25,8 @@ inline constexpr std::string_view kAudioWindow = "{4695579F-999A-41d4-9FAF-EFFCE
 
 // The five GUID-named messages, in the order they are registered at start-up.
 inline constexpr std::array<std::string_view, 5> kGuidMessageNames = {
-    message_name::kSettingsRelay, message_name::kLightOwnerNotice,
-    message_name::kLightOwnerRequest, message_name::kToolQuery, message_name::kAudioWindow};
+    message_name::kSettingsRelay, message_name::kLightOwnerNotice, message_name::kLightOwnerRequest,
+    message_name::kToolQuery, message_name::kAudioWindow};
 
 struct HookMessage {
     std::string_view name;
@@ -64,15 +64,15 @@ inline constexpr std::array<HookMessage, 24> kHookAndGameMessages = {{
 
 // Numeric private messages; other windows of the program post them by number.
 namespace message {
-inline constexpr uint32_t kUser = 0x0400;  // first private number
-inline constexpr uint32_t kTrayIcon = kUser + 1;        // 1025: icon id / mouse message
-inline constexpr uint32_t kHookControl = kUser + 30;    // 1054: 1 install, 0 remove hooks
-inline constexpr uint32_t kMenuClick = kUser + 121;     // 1145: chosen menu item record
-inline constexpr uint32_t kDpiTrace = kUser + 200;      // 1224: trace only
+inline constexpr uint32_t kUser = 0x0400;             // first private number
+inline constexpr uint32_t kTrayIcon = kUser + 1;      // 1025: icon id / mouse message
+inline constexpr uint32_t kHookControl = kUser + 30;  // 1054: 1 install, 0 remove hooks
+inline constexpr uint32_t kMenuClick = kUser + 121;   // 1145: chosen menu item record
+inline constexpr uint32_t kDpiTrace = kUser + 200;    // 1224: trace only
 inline constexpr uint32_t kShowProgress = 3072;
-inline constexpr uint32_t kSetLanguage = 3089;          // language index / 0
-inline constexpr uint32_t kDeviceArrived = 3090;        // slot index / 0, blocking send
-inline constexpr uint32_t kDeviceRemoved = 3091;        // slot index / 0, blocking send
+inline constexpr uint32_t kSetLanguage = 3089;    // language index / 0
+inline constexpr uint32_t kDeviceArrived = 3090;  // slot index / 0, blocking send
+inline constexpr uint32_t kDeviceRemoved = 3091;  // slot index / 0, blocking send
 inline constexpr uint32_t kShowSettings = 3093;
 inline constexpr uint32_t kUpdateSeen = 3094;
 inline constexpr uint32_t kDeviceProfileChanged = 3328;  // profile value / 0; no action

@@ -20,11 +20,11 @@ using Report = std::array<uint8_t, kReportSize>;
 // Device operation results.
 enum ProtocolResult : int {
     kResultOk = 1,
-    kResultNoReply = 0,        // not open, read timed out or failed, no matching reply
+    kResultNoReply = 0,  // not open, read timed out or failed, no matching reply
     kResultWriteFailed = -1,
-    kResultUnreachable = -101, // the receiver's device is not linked (command byte 0xAA)
-    kResultRejected = -102,    // status 0xFF
-    kResultRejectedFe = -103,  // status 0xFE
+    kResultUnreachable = -101,  // the receiver's device is not linked (command byte 0xAA)
+    kResultRejected = -102,     // status 0xFF
+    kResultRejectedFe = -103,   // status 0xFE
     kResultBadArgument = -201,
 };
 

@@ -118,8 +118,8 @@ int ReportProtocol::Transact(std::span<const uint8_t> request, std::span<uint8_t
     return result;
 }
 
-int ReportProtocol::ExchangeLightPacket(std::span<const uint8_t> request,
-                                        std::span<uint8_t> reply, std::size_t* received) {
+int ReportProtocol::ExchangeLightPacket(std::span<const uint8_t> request, std::span<uint8_t> reply,
+                                        std::size_t* received) {
     if (received) *received = 0;
     if (!IsOpen()) return kResultNoReply;
     const Report out = PadToReport(request);
@@ -175,8 +175,7 @@ int ReportProtocol::ChunkedTransfer(uint8_t command, std::size_t total, uint16_t
         const auto offset = static_cast<uint16_t>(baseOffset + p);
         std::span<const uint8_t> payload =
             write.empty() ? std::span<const uint8_t>{} : write.subspan(p, length);
-        const Report request =
-            BuildRequest(command, static_cast<uint8_t>(length), offset, payload);
+        const Report request = BuildRequest(command, static_cast<uint8_t>(length), offset, payload);
         Report reply{};
         std::size_t n = kReportSize;
         int result;
@@ -250,8 +249,8 @@ int ReportProtocol::WriteMaskBlock(std::span<const uint8_t> data, uint8_t index)
 }
 
 int ReportProtocol::StreamLightData(std::span<const uint8_t> data) {
-    return ChunkedTransfer(command::kStreamLightData, data.size(), 0, ChunkSize(),
-                           ChunkLock::Light, data, {});
+    return ChunkedTransfer(command::kStreamLightData, data.size(), 0, ChunkSize(), ChunkLock::Light,
+                           data, {});
 }
 
 int ReportProtocol::WriteMacroData(std::span<const uint8_t> data) {
@@ -260,21 +259,21 @@ int ReportProtocol::WriteMacroData(std::span<const uint8_t> data) {
 }
 
 int ReportProtocol::WriteShootData(std::span<const uint8_t> data) {
-    return ChunkedTransfer(command::kWriteShootData, data.size(), 0, kShootChunk,
-                           ChunkLock::None, data, {});
+    return ChunkedTransfer(command::kWriteShootData, data.size(), 0, kShootChunk, ChunkLock::None,
+                           data, {});
 }
 
 int ReportProtocol::ReadPowerBlock(std::span<uint8_t> buffer, uint16_t offset) {
     if (buffer.size() > kMaxPayload) return kResultBadArgument;
-    return SingleCommand(command::kReadPowerBlock, static_cast<uint8_t>(buffer.size()), offset,
-                         {}, buffer);
+    return SingleCommand(command::kReadPowerBlock, static_cast<uint8_t>(buffer.size()), offset, {},
+                         buffer);
 }
 
 int ReportProtocol::ReadKeyAuxTable(std::span<uint8_t> buffer) {
     const std::size_t total = DataLength() / 3;
     if (buffer.size() < total) return kResultBadArgument;
-    return ChunkedTransfer(command::kReadKeyAuxTable, total, 0, ChunkSize(), ChunkLock::Command,
-                           {}, buffer.first(total));
+    return ChunkedTransfer(command::kReadKeyAuxTable, total, 0, ChunkSize(), ChunkLock::Command, {},
+                           buffer.first(total));
 }
 
 int ReportProtocol::TakeLightControl() {

@@ -61,28 +61,27 @@ public:
     // Writes `request` (padded or cut to 64 bytes) and reads until the reply
     // carries the request's command byte, at most twice. Codes of ProtocolResult;
     // a reply that never matches is no reply (0).
-    int Transact(std::span<const uint8_t> request, std::span<uint8_t> reply,
-                 std::size_t* received);
+    int Transact(std::span<const uint8_t> request, std::span<uint8_t> reply, std::size_t* received);
     // One write and one read on the cable, no command check (light stream).
     int ExchangeLightPacket(std::span<const uint8_t> request, std::span<uint8_t> reply,
                             std::size_t* received);
 
     // Commands.
-    int BeginConfig();                                                   // 0x01
-    int EndConfig();                                                     // 0x02
-    int ReadDeviceInfo(std::array<uint8_t, kInfoSize>& info);           // 0x03
-    int ReadMemory(std::span<uint8_t> buffer, uint16_t base);           // 0x05
-    int WriteMemory(std::span<const uint8_t> data, uint16_t base);      // 0x06
-    int ReadKeyTable(std::span<uint8_t> buffer);                        // 0x07, DataLength bytes
-    int WriteKeyTable(std::span<const uint8_t> data, int page);         // 0x09, DataLength bytes
-    int WriteMaskBlock(std::span<const uint8_t> data, uint8_t index);   // 0x0B
-    int StreamLightData(std::span<const uint8_t> data);                 // 0x12
-    int WriteMacroData(std::span<const uint8_t> data);                  // 0x15
-    int WriteShootData(std::span<const uint8_t> data);                  // 0x17
-    int ReadPowerBlock(std::span<uint8_t> buffer, uint16_t offset);     // 0x1A
-    int ReadKeyAuxTable(std::span<uint8_t> buffer);                     // 0x1B, DataLength / 3 bytes
-    int TakeLightControl();                                              // 0x1C
-    bool QueryReceiverLink();                                            // 0xAA
+    int BeginConfig();                                                 // 0x01
+    int EndConfig();                                                   // 0x02
+    int ReadDeviceInfo(std::array<uint8_t, kInfoSize>& info);          // 0x03
+    int ReadMemory(std::span<uint8_t> buffer, uint16_t base);          // 0x05
+    int WriteMemory(std::span<const uint8_t> data, uint16_t base);     // 0x06
+    int ReadKeyTable(std::span<uint8_t> buffer);                       // 0x07, DataLength bytes
+    int WriteKeyTable(std::span<const uint8_t> data, int page);        // 0x09, DataLength bytes
+    int WriteMaskBlock(std::span<const uint8_t> data, uint8_t index);  // 0x0B
+    int StreamLightData(std::span<const uint8_t> data);                // 0x12
+    int WriteMacroData(std::span<const uint8_t> data);                 // 0x15
+    int WriteShootData(std::span<const uint8_t> data);                 // 0x17
+    int ReadPowerBlock(std::span<uint8_t> buffer, uint16_t offset);    // 0x1A
+    int ReadKeyAuxTable(std::span<uint8_t> buffer);                    // 0x1B, DataLength / 3 bytes
+    int TakeLightControl();                                            // 0x1C
+    bool QueryReceiverLink();                                          // 0xAA
 
 private:
     enum class ChunkLock { Command, None, Light };
@@ -91,9 +90,8 @@ private:
                       Report* replyOut = nullptr);
     // Moves `total` bytes in chunks; `write` is the source for writes, `read`
     // the destination for reads (one of them empty).
-    int ChunkedTransfer(uint8_t command, std::size_t total, uint16_t baseOffset,
-                        uint8_t chunk, ChunkLock lock, std::span<const uint8_t> write,
-                        std::span<uint8_t> read);
+    int ChunkedTransfer(uint8_t command, std::size_t total, uint16_t baseOffset, uint8_t chunk,
+                        ChunkLock lock, std::span<const uint8_t> write, std::span<uint8_t> read);
     int ExchangeLightChunk(const Report& request, Report& reply);
 
     HidChannel wired_;

@@ -4,8 +4,7 @@ namespace halvorn {
 namespace {
 
 InterfaceSlot Row(uint16_t vid, uint16_t pid, uint16_t iface, uint16_t col, uint16_t kind,
-                  uint16_t role, uint16_t page, uint16_t usage, uint16_t paired,
-                  uint16_t partner) {
+                  uint16_t role, uint16_t page, uint16_t usage, uint16_t paired, uint16_t partner) {
     InterfaceSlot s;
     s.vendorId = vid;
     s.productId = pid;
@@ -64,13 +63,20 @@ std::optional<std::size_t> FindSupportedRow(uint16_t vendorId, uint16_t productI
 
 std::string_view DeviceKindName(uint16_t kind) {
     switch (kind) {
-        case device_kind::kKeyboard: return "keyboard";
-        case device_kind::kKeyboardReceiver: return "keyboard (receiver)";
-        case device_kind::kMouse: return "mouse";
-        case device_kind::kMouseReceiver: return "mouse (receiver)";
-        case device_kind::kMousePad: return "mouse pad";
-        case device_kind::kHeadset: return "headset";
-        default: return "unknown";
+        case device_kind::kKeyboard:
+            return "keyboard";
+        case device_kind::kKeyboardReceiver:
+            return "keyboard (receiver)";
+        case device_kind::kMouse:
+            return "mouse";
+        case device_kind::kMouseReceiver:
+            return "mouse (receiver)";
+        case device_kind::kMousePad:
+            return "mouse pad";
+        case device_kind::kHeadset:
+            return "headset";
+        default:
+            return "unknown";
     }
 }
 

@@ -156,7 +156,7 @@ std::optional<std::vector<uint8_t>> ReadDescriptorFromNode(int fd) {
 // hidraw wants the report-ID byte on every write, 0 for a descriptor without
 // IDs (the kernel drops it), while reads of such a descriptor come bare.
 class HidrawDevice final : public PacketDevice {
-  public:
+public:
     using PacketDevice::PacketDevice;
 
     IoStatus Write(std::span<const uint8_t> report, std::size_t& transferred,

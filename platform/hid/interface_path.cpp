@@ -35,9 +35,8 @@ uint16_t HexAfter(std::string_view path, std::string_view marker) {
 
 }  // namespace
 
-std::string MakeInterfacePath(std::string_view scheme, std::string_view location,
-                              uint16_t vendorId, uint16_t productId, int interfaceNumber,
-                              int collectionNumber) {
+std::string MakeInterfacePath(std::string_view scheme, std::string_view location, uint16_t vendorId,
+                              uint16_t productId, int interfaceNumber, int collectionNumber) {
     char markers[64];
     std::snprintf(markers, sizeof markers, "#vid_%04x&pid_%04x&mi_%02x", vendorId, productId,
                   static_cast<unsigned>(interfaceNumber) & 0xFF);

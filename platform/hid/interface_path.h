@@ -16,9 +16,8 @@ struct InterfacePathParts {
 };
 
 // `collectionNumber` 0 leaves "&col" out.
-std::string MakeInterfacePath(std::string_view scheme, std::string_view location,
-                              uint16_t vendorId, uint16_t productId, int interfaceNumber,
-                              int collectionNumber);
+std::string MakeInterfacePath(std::string_view scheme, std::string_view location, uint16_t vendorId,
+                              uint16_t productId, int interfaceNumber, int collectionNumber);
 
 // Scheme and location of a path we made; none for anything else.
 std::optional<InterfacePathParts> SplitInterfacePath(std::string_view path);

@@ -125,12 +125,12 @@ struct UsageEntry {
 };
 
 class Parser {
-  public:
+public:
     explicit Parser(std::span<const uint8_t> bytes) : bytes_(bytes) { owner_.fill(-1); }
 
     DescriptorParse Run();
 
-  private:
+private:
     DescriptorError Global(const Item& item);
     DescriptorError Local(const Item& item);
     DescriptorError Main(const Item& item, std::size_t offset);

@@ -57,8 +57,8 @@ std::unique_ptr<Device> VirtualBackend::Open(std::string_view path, const OpenFl
             io = std::make_unique<PacketIo>(std::move(fd));
         }
         return std::make_unique<PacketDevice>(std::move(io), iface.attributes,
-                                              std::move(*parse.descriptor), index,
-                                              interfaceNumber, collectionNumber);
+                                              std::move(*parse.descriptor), index, interfaceNumber,
+                                              collectionNumber);
     }
     return nullptr;
 }

@@ -56,10 +56,11 @@ TEST(HidChannel, OpenDescribesTheProtocolCollection) {
 TEST(HidChannel, OpenFailsForAbsentOrMismatchedPathsAndLeavesItClosed) {
     VirtualKeyboard kb;
     HidChannel channel(kb.backend);
-    for (const char* path : {"virtual:mouse#vid_3a17&pid_6e21&mi_01&col04",
-                             "virtual:keyboard#vid_3a17&pid_6e21&mi_01&col09",
-                             "virtual:keyboard#vid_1234&pid_6e21&mi_01&col04",
-                             "virtual:keyboard#vid_3a17&pid_6e21&mi_05", "hidraw:/dev/null#vid_0"}) {
+    for (const char* path :
+         {"virtual:mouse#vid_3a17&pid_6e21&mi_01&col04",
+          "virtual:keyboard#vid_3a17&pid_6e21&mi_01&col09",
+          "virtual:keyboard#vid_1234&pid_6e21&mi_01&col04",
+          "virtual:keyboard#vid_3a17&pid_6e21&mi_05", "hidraw:/dev/null#vid_0"}) {
         EXPECT_FALSE(channel.Open(path, true, true, true, false)) << path;
         EXPECT_FALSE(channel.IsOpen());
     }

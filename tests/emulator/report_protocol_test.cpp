@@ -33,8 +33,8 @@ std::vector<Chunk> Chunks(const std::vector<std::vector<uint8_t>>& requests) {
 class ReportProtocolTest : public ::testing::Test {
 protected:
     void OpenCable() {
-        ASSERT_TRUE(protocol.WiredChannel().Open(testing::kKeyboardProtocolPath, true, true, true,
-                                                 false));
+        ASSERT_TRUE(
+            protocol.WiredChannel().Open(testing::kKeyboardProtocolPath, true, true, true, false));
         protocol.SetOpen(true);
         protocol.SetChannelMode(1);
     }
@@ -68,7 +68,8 @@ TEST_F(ReportProtocolTest, InformationBlockIsOneReportOnTheCableAndTwoOnTheRecei
         bool receiver;
         std::vector<Chunk> chunks;
     };
-    for (const Case& c : {Case{false, {{0x03, 34, 0}}}, Case{true, {{0x03, 24, 0}, {0x03, 10, 24}}}}) {
+    for (const Case& c :
+         {Case{false, {{0x03, 34, 0}}}, Case{true, {{0x03, 24, 0}, {0x03, 10, 24}}}}) {
         VirtualKeyboard board;
         ReportProtocol p(board.backend);
         HidChannel& channel = c.receiver ? p.ReceiverChannel() : p.WiredChannel();
@@ -194,7 +195,9 @@ TEST_F(ReportProtocolTest, ShootDataUsesFiftySixByteChunksOnTheReceiverToo) {
     auto chunks = Chunks(kb.ProtocolRequests());
     ASSERT_FALSE(chunks.empty());
     EXPECT_EQ(chunks[0], (Chunk{0x17, 56, 0}));
-    if (chunks.size() > 1) EXPECT_EQ(chunks[1], (Chunk{0x17, 44, 56}));
+    if (chunks.size() > 1) {
+        EXPECT_EQ(chunks[1], (Chunk{0x17, 44, 56}));
+    }
 }
 
 TEST_F(ReportProtocolTest, LightPacketsAreDroppedWhileATransactionWaits) {
@@ -237,8 +240,8 @@ TEST_F(ReportProtocolTest, ASilentDeviceTimesOutAndLeavesNothingOutstanding) {
 }
 
 TEST_F(ReportProtocolTest, NothingIsWrittenWhenNotOpenOrForABadPage) {
-    ASSERT_TRUE(protocol.WiredChannel().Open(testing::kKeyboardProtocolPath, true, true, true,
-                                             false));
+    ASSERT_TRUE(
+        protocol.WiredChannel().Open(testing::kKeyboardProtocolPath, true, true, true, false));
     protocol.SetChannelMode(1);
     EXPECT_EQ(protocol.BeginConfig(), kResultNoReply);  // open flag not set
     protocol.SetOpen(true);

@@ -25,8 +25,8 @@ struct VirtualKeyboard {
     std::vector<std::vector<uint8_t>> ProtocolRequests() const {
         std::vector<std::vector<uint8_t>> out;
         for (auto& r : device->Requests()) {
-            if (r.interfaceNumber == vdev::KeyboardFirmware::kProtocolInterface && !r.data.empty() &&
-                r.data[0] == vdev::KeyboardFirmware::kProtocolReportId) {
+            if (r.interfaceNumber == vdev::KeyboardFirmware::kProtocolInterface &&
+                !r.data.empty() && r.data[0] == vdev::KeyboardFirmware::kProtocolReportId) {
                 out.push_back(r.data);
             }
         }
@@ -35,9 +35,8 @@ struct VirtualKeyboard {
 
     template <typename F>
     auto Firmware(F&& fn) const {
-        return device->WithFirmware([&](vdev::Firmware& fw) {
-            return fn(static_cast<vdev::KeyboardFirmware&>(fw));
-        });
+        return device->WithFirmware(
+            [&](vdev::Firmware& fw) { return fn(static_cast<vdev::KeyboardFirmware&>(fw)); });
     }
 
     vdev::VirtualBus bus;

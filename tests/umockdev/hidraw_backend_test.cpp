@@ -58,7 +58,7 @@ struct GFreeString {
 // One emulated /dev/hidrawN: what the kernel answers to HIDIOCGRAWINFO and
 // HIDIOCGRDESC*, and the output reports it got through HIDIOCSOUTPUT.
 class HidrawNode {
-  public:
+public:
     HidrawNode(uint16_t vendorId, uint16_t productId, std::span<const uint8_t> descriptor)
         : vendorId_(vendorId),
           productId_(productId),
@@ -80,7 +80,7 @@ class HidrawNode {
         return outputReports_;
     }
 
-  private:
+private:
     static gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
         auto [result, error] = static_cast<HidrawNode*>(self)->Answer(client);
         umockdev_ioctl_client_complete(client, result, error);
@@ -139,7 +139,7 @@ class HidrawNode {
 };
 
 class HidrawBackendTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         testbed_.reset(umockdev_testbed_new());
         ASSERT_TRUE(umockdev_in_mock_environment()) << "run under umockdev-wrapper";

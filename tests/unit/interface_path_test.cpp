@@ -35,7 +35,8 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"", 0, 0, 0, 0}));
 
 TEST(InterfacePath, MadePathsCarryTheirMarkersAndSplitBack) {
-    const std::string multi = hid::MakeInterfacePath("hidraw", "/dev/hidraw3", 0x3A17, 0x6E21, 1, 4);
+    const std::string multi =
+        hid::MakeInterfacePath("hidraw", "/dev/hidraw3", 0x3A17, 0x6E21, 1, 4);
     EXPECT_EQ(multi, "hidraw:/dev/hidraw3#vid_3a17&pid_6e21&mi_01&col04");
     const std::string single = hid::MakeInterfacePath("virtual", "headset", 0x2B54, 0x1D07, 3, 0);
     EXPECT_EQ(single, "virtual:headset#vid_2b54&pid_1d07&mi_03");

@@ -33,7 +33,7 @@ constexpr int kLongTimeoutMs = 10000;
 constexpr auto kLongTimeout = std::chrono::milliseconds(kLongTimeoutMs);
 
 class PacketIoTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         int fds[2];
         ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds), 0);
@@ -238,7 +238,7 @@ TEST_F(PacketIoTest, WriteGoesOutOnceRoomIsMade) {
 }
 
 class PacketDeviceTest : public PacketIoTest {
-  protected:
+protected:
     std::unique_ptr<PacketDevice> MakeDevice(std::span<const uint8_t> descriptorBytes,
                                              int collectionIndex, bool withIo = true) {
         DescriptorParse parse = ParseReportDescriptor(descriptorBytes);

@@ -19,7 +19,8 @@ TEST(RegisteredMessages, SameNameSameIdentifierInTheRange) {
 
 TEST(RegisteredMessages, IdentifiersDoNotDependOnTheProcess) {
     // A fixed value: another process, build or machine computes the same.
-    EXPECT_EQ(RegisterMessage("Halvorn Device"), RegisterMessage(std::string("Halvorn ") + "Device"));
+    EXPECT_EQ(RegisterMessage("Halvorn Device"),
+              RegisterMessage(std::string("Halvorn ") + "Device"));
     EXPECT_EQ(Registered().instance, RegisterMessage(kProgramName));
 }
 

@@ -79,8 +79,8 @@ int List(hid::Backend& backend, bool all) {
             kind = DeviceKindName(slot.kind);
             role = slot.collectionRole == kRoleProtocol ? "protocol" : "input";
         }
-        std::printf("%-60s %-20s %-9s %04x:%04x\n", m.info.path.c_str(), kind.c_str(),
-                    role.c_str(), m.info.usagePage, m.info.usage);
+        std::printf("%-60s %-20s %-9s %04x:%04x\n", m.info.path.c_str(), kind.c_str(), role.c_str(),
+                    m.info.usagePage, m.info.usage);
         ++shown;
     }
     if (shown == 0) std::fprintf(stderr, "halvornctl: no supported interface found\n");
@@ -97,8 +97,8 @@ int Info(hid::Backend& backend) {
     for (const Match& m : *matches) {
         if (!m.row) continue;
         const InterfaceSlot& slot = SupportedInterfaces()[*m.row];
-        if (slot.collectionRole == kRoleProtocol && (slot.kind == device_kind::kKeyboard ||
-                                                     slot.kind == device_kind::kKeyboardReceiver)) {
+        if (slot.collectionRole == kRoleProtocol &&
+            (slot.kind == device_kind::kKeyboard || slot.kind == device_kind::kKeyboardReceiver)) {
             keyboard = &m;
             break;
         }
@@ -108,8 +108,8 @@ int Info(hid::Backend& backend) {
         return 1;
     }
     ReportProtocol protocol(backend);
-    const bool receiver = SupportedInterfaces()[*keyboard->row].kind ==
-                          device_kind::kKeyboardReceiver;
+    const bool receiver =
+        SupportedInterfaces()[*keyboard->row].kind == device_kind::kKeyboardReceiver;
     HidChannel& channel = receiver ? protocol.ReceiverChannel() : protocol.WiredChannel();
     if (!channel.Open(keyboard->info.path, true, true, true, false)) {
         std::fprintf(stderr, "halvornctl: cannot open %s (permissions?)\n",

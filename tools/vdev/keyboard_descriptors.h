@@ -7,6 +7,8 @@
 
 namespace halvorn::vdev {
 
+// clang-format off
+
 // Interface 0: the boot keyboard, one collection, no report IDs.
 inline constexpr std::array<uint8_t, 63> kKeyboardBootDescriptor = {
     0x05, 0x01, 0x09, 0x06, 0xA1, 0x01,              // Generic Desktop / Keyboard, Application
@@ -46,5 +48,7 @@ inline constexpr std::array<uint8_t, 112> kKeyboardCompositeDescriptor = {
     0x09, 0x02, 0x91, 0x02,
     0xC0,
 };
+
+// clang-format on
 
 }  // namespace halvorn::vdev

@@ -32,6 +32,7 @@ enum Command : uint8_t {
 };
 
 constexpr std::size_t kMacroUnitBytes = 128;
+constexpr std::size_t kKeyTablePage = 512;
 constexpr std::size_t kNoCursor = std::numeric_limits<std::size_t>::max();
 
 // A cable-powered keyboard: level 100 %, charge state 0 (powered).
@@ -58,7 +59,7 @@ KeyboardFirmware::KeyboardFirmware(KeyboardOptions options) : options_(options) 
     options_.profileCount = std::clamp(options_.profileCount, 1, kMaxProfiles);
     info_ = FactoryInfoBlock(options_, options_.keyCount, options_.profileCount);
     settings_ = FactorySettings(options_.profileCount);
-    factoryKeyTable_ = FactoryKeyTable(options_.keyCount, options_.hasFnKey);
+    factoryKeyTable_ = vdev::FactoryKeyTable(options_.keyCount, options_.hasFnKey);
     keyTable_ = factoryKeyTable_;
     keyAux_ = FactoryKeyAuxTable(options_.keyCount, options_.hasFnKey);
     macro_.assign(options_.macroUnits * kMacroUnitBytes, 0);
@@ -126,10 +127,17 @@ KeyboardFirmware::Reply KeyboardFirmware::Handle(uint8_t command, uint8_t length
             return write(settings_);
         case kReadKeyTable:
             return read(keyTable_);
-        case kWriteKeyTable:
-            // One table: a page other than 0 (offset 512 and up) lies beyond
-            // it for any key count the host accepts.
-            return write(keyTable_);
+        case kWriteKeyTable: {
+            // The table is received into a 512-byte page (page 0; offsets of
+            // page 1 and up are refused unless the table itself is that
+            // long); bytes past the n entries are dropped.
+            std::size_t page = std::max<std::size_t>(kKeyTablePage, keyTable_.size());
+            if (!InRange(offset, payload.size(), page)) return rejected;
+            for (std::size_t i = 0; i < payload.size() && offset + i < keyTable_.size(); ++i) {
+                keyTable_[offset + i] = payload[i];
+            }
+            return {};
+        }
         case kWriteMask:
             return write(keyMask_);
         case kStreamLight:
@@ -200,7 +208,7 @@ void KeyboardFirmware::CheckMacroBlock() {
         return;
     }
     if (declared >= 16 && macroCursor_ < declared) return;  // more chunks to come
-    MacroBlockCheck check = CheckMacroBlock(received);
+    MacroBlockCheck check = vdev::CheckMacroBlock(received);
     macroValid_ = check.valid;
     macroProblem_ = check.problem;
 }
@@ -228,7 +236,8 @@ Json::Value KeyboardFirmware::DumpMemory() const {
 }
 
 std::vector<uint8_t> KeyboardFirmware::ConsumerReport(uint16_t usage) {
-    return {kConsumerReportId, static_cast<uint8_t>(usage & 0xFF), static_cast<uint8_t>(usage >> 8)};
+    return {kConsumerReportId, static_cast<uint8_t>(usage & 0xFF),
+            static_cast<uint8_t>(usage >> 8)};
 }
 
 std::unique_ptr<Firmware> MakeKeyboard(KeyboardOptions options) {

@@ -40,8 +40,7 @@ public:
     hid::Attributes Attributes() const override;
     std::vector<InterfaceSpec> Interfaces() const override;
     int ProtocolInterface() const override { return kProtocolInterface; }
-    void OnReport(int interfaceNumber, std::span<const uint8_t> report,
-                  ReportSink& sink) override;
+    void OnReport(int interfaceNumber, std::span<const uint8_t> report, ReportSink& sink) override;
     Json::Value DumpMemory() const override;
 
     // The memory, for tests and dumps.
@@ -57,9 +56,9 @@ public:
     const std::string& MacroBlockProblem() const { return macroProblem_; }
     const std::vector<uint8_t>& LightFrame() const { return lightFrame_; }
     int LightFrameCount() const { return lightFrames_; }
-    int ConfigDepth() const { return configOpen_; }  // BeginConfig minus EndConfig seen
+    int ConfigDepth() const { return configOpen_; }       // BeginConfig minus EndConfig seen
     bool HostLightControl() const { return hostLight_; }  // command 0x1C was received
-    uint8_t LedState() const { return leds_; }  // the boot keyboard's LED output report
+    uint8_t LedState() const { return leds_; }            // the boot keyboard's LED output report
 
     void SetReceiverLinked(bool linked) { options_.receiverLinked = linked; }
 
@@ -82,9 +81,9 @@ private:
     std::vector<uint8_t> keyTable_;
     std::vector<uint8_t> keyAux_;
     std::array<uint8_t, 21> keyMask_{};
-    std::vector<uint8_t> macro_;      // the whole macro memory
-    std::size_t macroUsed_ = 0;       // end of the highest byte written
-    std::size_t macroCursor_ = 0;     // bytes of the current block received in order
+    std::vector<uint8_t> macro_;   // the whole macro memory
+    std::size_t macroUsed_ = 0;    // end of the highest byte written
+    std::size_t macroCursor_ = 0;  // bytes of the current block received in order
     bool macroValid_ = false;
     std::string macroProblem_;
     std::vector<uint8_t> lightFrame_;  // the last complete frame

@@ -83,24 +83,32 @@ constexpr CodeRun kCodeRuns[] = {
 
 constexpr int kFnKeyIndex = 110;
 
-// Key indices per matrix row, 21 columns each; -1 is an empty cell.
+// Key indices per matrix row, 21 columns each (two lines a row); -1 is an empty cell.
+// clang-format off
 constexpr std::array<int16_t, kMatrixPositions> kMatrix = {
     // Row 0: function and media keys above the keypad.
-    -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 16, 17, 120, 121, 122, 123, 124,
+     -1,  -1,  -1,  -1,  -1,  -1,  -1,  -1,  -1,  -1,  -1,
+     -1,  -1,  -1,  16,  17, 120, 121, 122, 123, 124,
     // Row 1: Escape, F1-F12, Print Screen, Scroll Lock, Pause.
-    0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, -1, 13, 14, 15, -1, -1, -1, -1,
+      0,   1,   2,   3,   4,   5,   6,   7,   8,   9,  10,
+     11,  12,  -1,  13,  14,  15,  -1,  -1,  -1,  -1,
     // Row 2: digits, Backspace, Insert/Home/Page Up, Num Lock and the keypad operators.
-    21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41,
+     21,  22,  23,  24,  25,  26,  27,  28,  29,  30,  31,
+     32,  33,  34,  35,  36,  37,  38,  39,  40,  41,
     // Row 3: Tab, Q-P, brackets, Delete/End/Page Down, keypad 7-9 and plus.
-    42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 119,
+     42,  43,  44,  45,  46,  47,  48,  49,  50,  51,  52,
+     53,  54,  55,  56,  57,  58,  59,  60,  61, 119,
     // Row 4: Caps Lock, A-L, semicolon, quote, Enter, keypad 4-6.
-    63, 64, 65, 66, 67, 68, 69, 70, 71, 72, 73, 74, -1, 75, -1, -1, -1, 76, 77, 78, -1,
+     63,  64,  65,  66,  67,  68,  69,  70,  71,  72,  73,
+     74,  -1,  75,  -1,  -1,  -1,  76,  77,  78,  -1,
     // Row 5: Shifts, Z-slash, Up, keypad 1-3 and Enter.
-    84, -1, 85, 86, 87, 88, 89, 90, 91, 92, 93, 94, -1, 95, -1, 96, -1, 97, 98, 99, 118,
-    // Row 6: modifiers, Space, Fn, Application, arrows, keypad 0 and period.
-    105, 106, 107, -1, -1, -1, 108, -1, -1, 109, 125, 110, 111, 112, 113, 114, 115, 116, -1, 117,
-    -1,
+     84,  -1,  85,  86,  87,  88,  89,  90,  91,  92,  93,
+     94,  -1,  95,  -1,  96,  -1,  97,  98,  99, 118,
+    // Row 6: Ctrl, GUI, Alt, Space, Alt, GUI, Fn, Application, Ctrl, arrows, keypad 0 and period.
+    105, 106, 107,  -1,  -1,  -1, 108,  -1,  -1, 109, 125,
+    110, 111, 112, 113, 114, 115, 116,  -1, 117,  -1,
 };
+// clang-format on
 
 int ClampKeyCount(int keyCount) {
     if (keyCount <= 0) return kMatrixPositions;

@@ -46,11 +46,14 @@ public:
 
     void SetFaults(const Faults& faults);
     Faults GetFaults() const;
+    // Changes the faults in one step with the service thread held off, so
+    // that no counter it consumes meanwhile is lost; returns the result.
+    Faults ModifyFaults(const std::function<void(Faults&)>& change);
 
     // Sends an input report on every connection of the interface.
     void SendInputReport(int interfaceNumber, std::vector<uint8_t> report);
 
-    // Every report the host wrote, in arrival order.
+    // The reports the host wrote, in arrival order (the latest 4096).
     std::vector<ReceivedReport> Requests() const;
     void ClearRequests();
 
@@ -61,7 +64,9 @@ public:
         return fn(*firmware_);
     }
 
-    // {"name", "kind", "vendorId", "productId", "memory", "requests": [{"interface", "data"}]}
+    // {"name", "kind", "vendorId", "productId", "plugged", "memory",
+    //  "requests": [{"interface", "data": "04 01 00 ..."}]}; the log keeps
+    //  the latest 4096 reports.
     Json::Value Dump() const;
 
 private:
