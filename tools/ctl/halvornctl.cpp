@@ -13,35 +13,57 @@
 #include "platform/hid/hidraw_backend.h"
 #include "platform/hid/virtual_backend.h"
 #include "tools/vdev/keyboard_firmware.h"
+#include "tools/vdev/remote_hub.h"
 #include "tools/vdev/virtual_bus.h"
 
 namespace halvorn {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: halvornctl [--virtual] COMMAND\n"
+    "usage: halvornctl [--virtual | --vdev[=SOCKET]] COMMAND\n"
     "\n"
     "  list   the supported HID interfaces found: path, device kind, collection role\n"
     "  info   the keyboard's 34-byte information block, in hexadecimal\n"
     "\n"
     "  --virtual  use an emulated keyboard in this process instead of /dev/hidraw*\n"
+    "  --vdev     use the devices of a running halvorn-vdev (default socket: "
+    "$HALVORN_VDEV_SOCKET,\n"
+    "             else $XDG_RUNTIME_DIR/halvorn-vdev.sock)\n"
     "  --all      (list) also show interfaces the program does not drive\n";
+
+enum class Source { Hidraw, InProcess, Vdev };
 
 // Where the devices come from: the system's hidraw nodes, or emulators.
 struct Devices {
-    std::unique_ptr<vdev::VirtualBus> bus;
+    std::unique_ptr<hid::VirtualHub> hub;
     std::unique_ptr<hid::Backend> backend;
 };
 
-Devices OpenDevices(bool virtualDevices) {
+Devices OpenDevices(Source source, const std::string& socket) {
     Devices d;
-    if (virtualDevices) {
-        d.bus = std::make_unique<vdev::VirtualBus>();
-        d.bus->Plug("keyboard", vdev::MakeKeyboard());
-        d.backend = std::make_unique<hid::VirtualBackend>(*d.bus);
-    } else {
-        d.backend = std::make_unique<hid::HidrawBackend>();
+    switch (source) {
+        case Source::InProcess: {
+            auto bus = std::make_unique<vdev::VirtualBus>();
+            bus->Plug("keyboard", vdev::MakeKeyboard());
+            d.hub = std::move(bus);
+            break;
+        }
+        case Source::Vdev: {
+            auto remote = socket.empty() ? std::make_unique<vdev::RemoteHub>()
+                                         : std::make_unique<vdev::RemoteHub>(socket);
+            if (vdev::HubReply reply = remote->ListInterfaces(); !reply.ok) {
+                std::fprintf(stderr, "halvornctl: cannot reach halvorn-vdev at %s: %s\n",
+                             remote->SocketPath().c_str(), reply.error.c_str());
+                return d;
+            }
+            d.hub = std::move(remote);
+            break;
+        }
+        case Source::Hidraw:
+            d.backend = std::make_unique<hid::HidrawBackend>();
+            return d;
     }
+    d.backend = std::make_unique<hid::VirtualBackend>(*d.hub);
     return d;
 }
 
@@ -137,13 +159,17 @@ int Info(hid::Backend& backend) {
 }  // namespace halvorn
 
 int main(int argc, char** argv) {
-    bool virtualDevices = false;
+    halvorn::Source source = halvorn::Source::Hidraw;
+    std::string socket;
     bool all = false;
     std::string_view command;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (arg == "--virtual") {
-            virtualDevices = true;
+            source = halvorn::Source::InProcess;
+        } else if (arg == "--vdev" || arg.starts_with("--vdev=")) {
+            source = halvorn::Source::Vdev;
+            if (arg.size() > 7) socket = std::string(arg.substr(7));
         } else if (arg == "--all") {
             all = true;
         } else if (arg == "--help" || arg == "-h") {
@@ -161,7 +187,8 @@ int main(int argc, char** argv) {
         std::fputs(halvorn::kUsage, stderr);
         return 2;
     }
-    halvorn::Devices devices = halvorn::OpenDevices(virtualDevices);
+    halvorn::Devices devices = halvorn::OpenDevices(source, socket);
+    if (!devices.backend) return 1;
     if (command == "list") return halvorn::List(*devices.backend, all);
     if (command == "info") return halvorn::Info(*devices.backend);
     std::fprintf(stderr, "halvornctl: unknown command '%.*s'\n%s", static_cast<int>(command.size()),
