@@ -31,6 +31,9 @@ void Report(benchmark::State& state, std::size_t reportsPerOp) {
     state.counters["reports_out/s"] = benchmark::Counter(reports, benchmark::Counter::kIsRate);
     state.counters["reports_in/s"] = benchmark::Counter(reports, benchmark::Counter::kIsRate);
     state.counters["endpoint_limit/s"] = kEndpointLimit;
+    // The ratio to that limit, the figure to compare between runs.
+    state.counters["share_of_limit"] =
+        benchmark::Counter(reports / kEndpointLimit, benchmark::Counter::kIsRate);
 }
 
 void KeyTableWrite512(benchmark::State& state) {
