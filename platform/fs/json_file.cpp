@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 
@@ -23,7 +22,9 @@ std::string ReadJsonFile(const std::filesystem::path& path) {
         Trace("readjsonFile 错误吗：：" + std::to_string(errno));
         return {};
     }
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ostringstream text;
+    text << in.rdbuf();
+    return std::move(text).str();
 }
 
 bool ParseJsonText(const std::string& text, Json::Value& root) {
@@ -82,6 +83,16 @@ bool WriteJsonFile(const std::filesystem::path& path, const Json::Value& value) 
         return false;
     }
     return true;
+}
+
+void KeepBrokenCopy(const std::filesystem::path& path) {
+    std::filesystem::path backup = path;
+    backup += ".broken";
+    std::error_code error;
+    std::filesystem::copy_file(path, backup, std::filesystem::copy_options::overwrite_existing,
+                               error);
+    if (error)
+        Trace("cannot keep the unreadable file as " + backup.string() + ": " + error.message());
 }
 
 }  // namespace halvorn

@@ -28,4 +28,8 @@ std::string StyledJsonText(const Json::Value& value);
 // failure the old file is untouched and the result is false.
 bool WriteJsonFile(const std::filesystem::path& path, const Json::Value& value);
 
+// Copies a file that is about to be replaced because it could not be read as
+// the document it should be to "<path>.broken", so the user's text survives.
+void KeepBrokenCopy(const std::filesystem::path& path);
+
 }  // namespace halvorn
