@@ -12,6 +12,7 @@
 #include <string>
 #include <system_error>
 
+#include "fuzz/fuzz_folder.h"
 #include "profile/basic_profiledata.h"
 #include "profile/light_effect_file.h"
 
@@ -21,36 +22,21 @@ using namespace halvorn;
 namespace fs = std::filesystem;
 
 struct FuzzFiles {
-    ~FuzzFiles() {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
-    fs::path dir;
-    fs::path config;  // the input as the light configuration
-    fs::path light;   // the input as the ".light" file of the GUID "fuzz"
+    fuzz::FuzzFolder dir{"light-fuzz"};
+    fs::path config = dir / "cavrel_light.config";  // the input as the light configuration
+    fs::path light = dir / "fuzz.light";  // the input as the ".light" file of the GUID "fuzz"
 };
 
 const FuzzFiles& Files() {
-    static const FuzzFiles files = [] {
-        const fs::path base =
-            fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-        const fs::path dir = base / ("halvorn-light-fuzz-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-        return FuzzFiles{dir, dir / "cavrel_light.config", dir / "fuzz.light"};
-    }();
+    static const FuzzFiles files;
     return files;
-}
-
-void WriteInput(const fs::path& path, const uint8_t* data, size_t size) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    WriteInput(Files().config, data, size);
-    WriteInput(Files().light, data, size);
+    fuzz::WriteInput(Files().config, data, size);
+    fuzz::WriteInput(Files().light, data, size);
 
     ReadLightEffectFile(Files().light);
     for (int device = 0; device < 3; ++device) {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "fuzz/fuzz_folder.h"
 #include "platform/fs/json_file.h"
 #include "profile/macro_store.h"
 
@@ -15,31 +16,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void RemoveRoot();
-
 const fs::path& TheRoot() {
-    static const fs::path root = [] {
-        std::string pattern = (fs::temp_directory_path() / "halvorn-fuzz-macro-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        return fs::path(pattern);
-    }();
-    static const bool cleanup = [] { return std::atexit(RemoveRoot) == 0; }();
-    (void)cleanup;
-    return root;
-}
-
-void RemoveRoot() {
-    std::error_code error;
-    fs::remove_all(TheRoot(), error);
+    static const halvorn::fuzz::FuzzFolder root("macro-fuzz");
+    return root.Path();
 }
 
 void Check(bool condition) {
     if (!condition) __builtin_trap();
-}
-
-void WriteBytes(const fs::path& path, const uint8_t* data, size_t size) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
 }  // namespace
@@ -53,13 +36,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The first byte picks which file the rest of the input becomes.
     if (data[0] & 1) {
-        WriteBytes(folder / MacroStore::kIndexFileName, data + 1, size - 1);
+        fuzz::WriteInput(folder / MacroStore::kIndexFileName, data + 1, size - 1);
     } else {
         Json::Value index;
         index["MacroInfo"][0]["MacroName"] = "m";
         index["MacroInfo"][0]["Guid"] = "g";
         if (!WriteJsonFile(folder / MacroStore::kIndexFileName, index)) std::abort();
-        WriteBytes(folder / "g.mac", data + 1, size - 1);
+        fuzz::WriteInput(folder / "g.mac", data + 1, size - 1);
     }
 
     MacroStore store(folder);

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "fuzz/fuzz_folder.h"
 #include "platform/fs/json_file.h"
 #include "profile/profile_list.h"
 
@@ -16,29 +17,20 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Folders {
-    fs::path root, data, defaults;
+    halvorn::fuzz::FuzzFolder root{"list-fuzz"};
+    fs::path data = root / "data";
+    fs::path defaults = root / "defaults.Json";
 };
 
-void RemoveRoot();
-
 const Folders& TheFolders() {
-    static const Folders folders = [] {
-        std::string pattern = (fs::temp_directory_path() / "halvorn-fuzz-list-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        Folders f{pattern, fs::path(pattern) / "data", fs::path(pattern) / "defaults.Json"};
+    static const Folders folders;
+    static const bool written = [] {
         Json::Value doc;
         doc["Device"][0]["CustomEQNameInfo"][0]["Name"] = "Flat";
-        if (!halvorn::WriteJsonFile(f.defaults, doc)) std::abort();
-        return f;
+        return halvorn::WriteJsonFile(folders.defaults, doc);
     }();
-    static const bool cleanup = [] { return std::atexit(RemoveRoot) == 0; }();
-    (void)cleanup;
+    if (!written) std::abort();
     return folders;
-}
-
-void RemoveRoot() {
-    std::error_code error;
-    fs::remove_all(TheFolders().root, error);
 }
 
 void Check(bool condition) {
@@ -52,10 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Folders& f = TheFolders();
     fs::remove_all(f.data);
     fs::create_directory(f.data);
-    {
-        std::ofstream out(f.data / ProfileList::kListFileName, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    fuzz::WriteInput(f.data / ProfileList::kListFileName, data, size);
 
     ProfileList list(f.data, f.defaults, size > 0 && (data[0] & 1) ? 7 : 1);
     list.Init();
@@ -76,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Nothing but the data folder and the defaults beside it.
     int entries = 0;
-    for (const auto& entry : fs::directory_iterator(f.root)) {
+    for (const auto& entry : fs::directory_iterator(f.root.Path())) {
         Check(entry.path() == f.data || entry.path() == f.defaults);
         ++entries;
     }

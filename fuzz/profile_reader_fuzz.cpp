@@ -12,6 +12,7 @@
 #include <system_error>
 #include <vector>
 
+#include "fuzz/fuzz_folder.h"
 #include "profile/keyboard_profiledata.h"
 #include "profile/mouse_profiledata.h"
 #include "profile/zo6533_profiledata.h"
@@ -22,24 +23,14 @@ using namespace halvorn;
 namespace fs = std::filesystem;
 
 struct FuzzFiles {
-    ~FuzzFiles() {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
-    fs::path dir;
-    fs::path input;   // the fuzz input: profile file and default profile file at once
-    fs::path output;  // where the edited profile is saved
+    fuzz::FuzzFolder dir{"profile-fuzz"};
+    fs::path input =
+        dir / "input.Json";  // the fuzz input: profile file and default profile file at once
+    fs::path output = dir / "output.Json";  // where the edited profile is saved
 };
 
-// Made once per process. tmpfs when there is one: the saves sync their files.
 const FuzzFiles& Files() {
-    static const FuzzFiles files = [] {
-        const fs::path base =
-            fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-        const fs::path dir = base / ("halvorn-profile-fuzz-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-        return FuzzFiles{dir, dir / "input.Json", dir / "output.Json"};
-    }();
+    static const FuzzFiles files;
     return files;
 }
 
@@ -107,10 +98,7 @@ void Headset() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const auto write = [&] {
-        std::ofstream out(Files().input, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    };
+    const auto write = [&] { fuzz::WriteInput(Files().input, data, size); };
     // Each class starts from the input itself, not from another's repair.
     write();
     Keyboard();

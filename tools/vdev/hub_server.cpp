@@ -231,8 +231,8 @@ Json::Value HubServer::Handle(const Json::Value& request, UniqueFd& passFd) {
     if (!request["interface"].isInt()) return Fail(op + " needs an \"interface\" number");
     int interfaceNumber = request["interface"].asInt();
     bool hasInterface = false;
-    for (const InterfaceSpec& spec : device->Interfaces()) {
-        hasInterface = hasInterface || spec.number == interfaceNumber;
+    for (const InterfaceSpec& iface : device->Interfaces()) {
+        hasInterface = hasInterface || iface.number == interfaceNumber;
     }
     if (!hasInterface) {
         return Fail("device " + name + " has no interface " + std::to_string(interfaceNumber));

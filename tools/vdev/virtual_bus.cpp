@@ -68,9 +68,9 @@ std::vector<hid::VirtualInterface> VirtualBus::List() {
     for (const auto& device : devices) {
         if (!device->Plugged()) continue;
         hid::Attributes attributes = device->GetAttributes();
-        for (InterfaceSpec& spec : device->Interfaces()) {
+        for (InterfaceSpec& iface : device->Interfaces()) {
             list.push_back(
-                {device->Name(), spec.number, attributes, std::move(spec.reportDescriptor)});
+                {device->Name(), iface.number, attributes, std::move(iface.reportDescriptor)});
         }
     }
     return list;

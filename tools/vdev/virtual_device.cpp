@@ -112,7 +112,7 @@ struct VirtualDevice::Impl {
 
     bool HasInterface(int number) const {
         return std::any_of(interfaces.begin(), interfaces.end(),
-                           [number](const InterfaceSpec& spec) { return spec.number == number; });
+                           [number](const InterfaceSpec& iface) { return iface.number == number; });
     }
 
     bool IsProtocolRequest(int interfaceNumber, std::span<const uint8_t> report) const {
