@@ -154,33 +154,37 @@ std::shared_ptr<hid::Device> HidChannel::CurrentDevice() const {
     return device_;
 }
 
-int HidChannel::Read(std::span<uint8_t> buffer, std::size_t* transferred, int timeoutMs) {
+template <typename Transfer>
+int HidChannel::RunTransfer(std::atomic<bool>& pendingFlag, std::size_t* transferred,
+                            Transfer&& transfer) {
     if (transferred) *transferred = 0;
+    // Our own reference: a Close meanwhile aborts the wait but frees nothing under it.
     std::shared_ptr<hid::Device> device = CurrentDevice();
     if (!device) return 0;
-    PendingScope pending(readPending_);
+    PendingScope pending(pendingFlag);
     std::size_t n = 0;
-    hid::IoStatus status = device->Read(buffer, n, timeoutMs);
+    const hid::IoStatus status = transfer(*device, n);
     if (transferred) *transferred = n;
     return status == hid::IoStatus::Ok ? 1 : 0;
+}
+
+int HidChannel::Read(std::span<uint8_t> buffer, std::size_t* transferred, int timeoutMs) {
+    return RunTransfer(readPending_, transferred, [&](hid::Device& device, std::size_t& n) {
+        return device.Read(buffer, n, timeoutMs);
+    });
 }
 
 int HidChannel::Write(std::span<const uint8_t> buffer, std::size_t* transferred, int timeoutMs) {
-    if (transferred) *transferred = 0;
-    std::shared_ptr<hid::Device> device = CurrentDevice();
-    if (!device) return 0;
-    PendingScope pending(writePending_);
-    std::size_t n = 0;
-    hid::IoStatus status = device->Write(buffer, n, timeoutMs);
-    if (transferred) *transferred = n;
-    return status == hid::IoStatus::Ok ? 1 : 0;
+    return RunTransfer(writePending_, transferred, [&](hid::Device& device, std::size_t& n) {
+        return device.Write(buffer, n, timeoutMs);
+    });
 }
 
 int HidChannel::SetOutputReport(std::span<const uint8_t> report) {
-    std::shared_ptr<hid::Device> device = CurrentDevice();
-    if (!device) return 0;
-    PendingScope pending(writePending_);
-    return device->SetOutputReport(report) == hid::IoStatus::Ok ? 1 : 0;
+    return RunTransfer(writePending_, nullptr, [&](hid::Device& device, std::size_t& n) {
+        n = report.size();
+        return device.SetOutputReport(report);
+    });
 }
 
 bool HidChannel::UnpackInputReport(std::span<const uint8_t> report) {

@@ -104,6 +104,8 @@ public:
 
 private:
     std::shared_ptr<hid::Device> CurrentDevice() const;
+    template <typename Transfer>
+    int RunTransfer(std::atomic<bool>& pendingFlag, std::size_t* transferred, Transfer&& transfer);
     void BuildItems(const hid::CollectionCaps& caps);
 
     hid::Backend& backend_;
