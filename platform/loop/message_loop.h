@@ -31,18 +31,22 @@ public:
     virtual TargetId AddTarget(MessageTarget* target) = 0;
     virtual void RemoveTarget(TargetId id) = 0;
 
-    // Queues a message; any thread. False when the target is unknown or the loop has ended.
+    // Queues a message; any thread. Posts and sends are handled in the order
+    // they came. False when the target is unknown or the loop has ended.
     virtual bool Post(TargetId target, uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
 
     // Runs the target's handler on the loop thread and returns its result.
     // On the loop thread itself the handler runs at once. From another
     // thread the caller waits until it has run, the stop token is raised, or
-    // the loop ends: the last two give none, and the message is not handled.
+    // the loop ends: the last two give none, and the message is not handled
+    // (a stop raised while the handler already runs also releases the caller
+    // at once with none). A target unknown or gone by then gives none.
     virtual std::optional<intptr_t> Send(TargetId target, uint32_t message, uintptr_t wParam,
                                          intptr_t lParam, std::stop_token stop = {}) = 0;
 
     // Repeating timer: kTimerMessage with `id` every `elapse` until killed;
-    // setting an id again restarts it. Loop thread only.
+    // setting an id again restarts it. Periods under 1 ms count as 1 ms.
+    // Loop thread only; false for an unknown target or another thread.
     virtual bool SetTimer(TargetId target, int id, std::chrono::milliseconds elapse) = 0;
     virtual void KillTimer(TargetId target, int id) = 0;
 

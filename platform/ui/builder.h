@@ -5,6 +5,19 @@
 // its <Font> and <Default> children too) or any control element. Built-in
 // and registered classes come from the context's factory; other class names
 // go to the callback (the program's own classes and composite sub-layouts).
+//
+//   <Font id="1" name="Verdana" size="14" bold="true" underline="false"
+//         italic="false" default="false"/>   (without id: the next index)
+//   <Default name="Button" value="textcolor=&quot;#FF000000&quot; height=&quot;30&quot;"/>
+//   <Include source="XML\part.xml" count="1"/>  a layout file built in place
+//
+// A control's children are built and added first, then its default list and
+// its own attributes are applied in order (so that an attribute naming a
+// child, a tab's selected page, finds it). Only the outermost layout's
+// <Window> sets the window's size and caption: sub-layouts built through
+// the callback and included files only add fonts and defaults. Includes and
+// sub-layouts nest at most kMaxDepth deep (a file including itself ends
+// there with an error).
 
 #include <memory>
 #include <string>
@@ -41,11 +54,15 @@ public:
                                                IDialogBuilderCallback* callback,
                                                CPaintManagerUI& manager);
 
+    // Every problem met, one per line, with the file and line.
     const std::string& Error() const { return error_; }
 
+    static constexpr int kMaxDepth = 16;
+    static constexpr int kMaxControls = 100000;  // per layout, includes counted
+    static constexpr int kMaxIncludeCount = 1000;
+
 private:
-    std::unique_ptr<CControlUI> Build(const XmlElement& element, IDialogBuilderCallback* callback,
-                                      CPaintManagerUI& manager);
+    class Session;
     std::string error_;
 };
 

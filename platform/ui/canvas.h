@@ -37,6 +37,11 @@ public:
     virtual ~Canvas() = default;
     virtual void FillRect(const Rect& rect, Color color) = 0;
     virtual void FillRoundRect(const Rect& rect, Size round, Color color) = 0;
+    // A vertical gradient from `top` to `bottom` (a plain fill by default).
+    virtual void FillGradient(const Rect& rect, Color top, Color bottom) {
+        (void)bottom;
+        FillRect(rect, top);
+    }
     virtual void DrawBorder(const Rect& rect, int width, Color color, Size round) = 0;
     virtual void DrawLine(Point from, Point to, int width, Color color) = 0;
     // An image string with "dest" and "source" already resolved against

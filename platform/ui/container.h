@@ -1,7 +1,10 @@
 #pragma once
 
-// A control with children. The container owns its children.
+// A control with children. The container owns its children. Float children
+// are painted over the others (and so are hit first); the others are clipped
+// to the inner rectangle (the position less the inset).
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -18,16 +21,25 @@ public:
     int GetItemIndex(const CControlUI* control) const;  // -1 when not a child
     // Takes ownership; returns the raw pointer for convenience.
     CControlUI* Add(std::unique_ptr<CControlUI> control);
-    CControlUI* AddAt(std::unique_ptr<CControlUI> control, int index);
-    bool Remove(CControlUI* control);  // destroys it
+    CControlUI* AddAt(std::unique_ptr<CControlUI> control, int index);  // index clamped
+    // Destroys it (once the input or notification being handled is over).
+    bool Remove(CControlUI* control);
     std::unique_ptr<CControlUI> Take(CControlUI* control);  // removes without destroying
     void RemoveAll();
 
     const Rect& GetInset() const { return inset_; }
-    void SetInset(const Rect& inset) { inset_ = inset; NeedUpdate(); }
+    void SetInset(const Rect& inset) {
+        inset_ = inset;
+        NeedUpdate();
+    }
     int GetChildPadding() const { return childPadding_; }
-    void SetChildPadding(int padding) { childPadding_ = padding; NeedUpdate(); }
-    // Vertical scrolling of the children (lists); pixels scrolled.
+    void SetChildPadding(int padding) {
+        childPadding_ = padding;
+        NeedUpdate();
+    }
+    // Vertical scrolling of the children (lists); pixels scrolled, within
+    // 0..GetScrollRange(), which the layouts set. The wheel scrolls a
+    // container that has a range; one without passes it to its parent.
     int GetScrollPos() const { return scrollPos_; }
     virtual void SetScrollPos(int pos);
     int GetScrollRange() const { return scrollRange_; }
@@ -38,8 +50,9 @@ public:
     void SetEnabled(bool enabled) override;
     CControlUI* FindControl(const std::function<bool(CControlUI*)>& match,
                             unsigned flags = find::kAll) override;
-    // A plain container puts every child over its whole inner rectangle;
-    // the layouts override this.
+    using CControlUI::SetFloatPos;
+    // A plain container puts every child over its whole inner rectangle
+    // (less the child's padding); the layouts override this.
     void SetPos(const Rect& rect, bool needInvalidate = true) override;
     void SetAttribute(std::string_view name, std::string_view value) override;
     void DoEvent(UIEvent& event) override;
@@ -49,7 +62,10 @@ protected:
     // Places float children at their "pos" relative to this container.
     void SetFloatPos(CControlUI* child) const;
     Rect InnerRect() const;  // GetPos minus the inset
-    void SetScrollRange(int range) { scrollRange_ = range; }
+    void SetScrollRange(int range) {
+        scrollRange_ = std::max(0, range);
+        scrollPos_ = std::min(scrollPos_, scrollRange_);
+    }
 
     std::vector<std::unique_ptr<CControlUI>> items_;
 

@@ -16,18 +16,24 @@
 #include "platform/ui/canvas.h"
 #include "platform/ui/event.h"
 #include "platform/ui/geometry.h"
+#include "platform/ui/notify.h"
 
 namespace halvorn::ui {
 
 class CPaintManagerUI;
 
-// Flags of FindControl.
+// Flags of FindControl. With kHitTest, `match` tests a position (the point
+// inside the control): a container that fails it is not looked into (its
+// children are clipped to it), and only mouse-enabled controls are returned,
+// children before their container; a container taking no mouse still lets
+// its children be found. Invisible (kVisible) or disabled (kEnabled)
+// controls are skipped with their subtrees.
 namespace find {
 inline constexpr unsigned kAll = 0;
 inline constexpr unsigned kVisible = 1;
 inline constexpr unsigned kEnabled = 2;
-inline constexpr unsigned kHitTest = 4;  // mouse-enabled, point inside
-inline constexpr unsigned kTopFirst = 8; // later children first (they paint on top)
+inline constexpr unsigned kHitTest = 4;   // mouse-enabled, point inside
+inline constexpr unsigned kTopFirst = 8;  // later children first (they paint on top)
 }  // namespace find
 
 class CControlUI {
@@ -48,6 +54,9 @@ public:
     virtual void SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init = true);
     // Called once, after the whole tree has its manager ("init" of the skin).
     virtual void DoInit() {}
+    // Runs DoInit the first time only (the manager calls it when the control
+    // joins a window's tree).
+    void Init();
     // Visits this control and its subtree, top-down; the first control for
     // which `match` returns true is returned.
     virtual CControlUI* FindControl(const std::function<bool(CControlUI*)>& match,
@@ -64,6 +73,7 @@ public:
     const std::string& GetRawText() const { return text_; }
     bool IsResourceText() const { return resourceText_; }
     void SetResourceText(bool on);
+    // In language-key mode the tooltip is a language key too.
     std::string GetToolTip() const;
     void SetToolTip(std::string_view text);
     const std::string& GetUserData() const { return userData_; }
@@ -92,6 +102,11 @@ public:
     // rectangle in window pixels (scaled).
     const Rect& GetPos() const { return pos_; }
     virtual void SetPos(const Rect& rect, bool needInvalidate = true);
+    // Skin pixels in window pixels at the window's UI scale (unchanged
+    // without a window): what layouts use for sizes, paddings and insets.
+    int Scaled(int value) const;
+    Size Scaled(Size size) const;
+    Rect Scaled(const Rect& rect) const;
     // The size this control asks of its container; 0 in a direction means
     // "whatever is left". Scaled.
     virtual Size EstimateSize(Size available);
@@ -118,6 +133,9 @@ public:
     // Looks.
     Color GetBkColor() const { return bkColor_; }
     void SetBkColor(Color color);
+    // With a second colour the background is a vertical gradient.
+    Color GetBkColor2() const { return bkColor2_; }
+    void SetBkColor2(Color color);
     const std::string& GetBkImage() const { return bkImage_; }
     void SetBkImage(std::string_view image);
     Color GetBorderColor() const { return borderColor_; }
@@ -147,10 +165,21 @@ public:
     // A ';'-separated list of name="value" pairs (the skin's "Default" styles).
     void ApplyAttributeList(std::string_view list);
 
-    // Input, routed by the paint manager.
+    // Input, routed by the paint manager. The base handles hot tracking
+    // (MouseEnter / MouseLeave set the hot state and send "msenter" /
+    // "msleave" for enabled controls), focus changes (repaint), timers (a
+    // "timer" notification with the id in wParam), the context menu ("menu"
+    // when the attribute menu="true"), and hands everything else to the
+    // parent, so that a wheel or a key nobody below wanted bubbles up.
     virtual void DoEvent(UIEvent& event);
     // What a click does ("click" for buttons); false when it does nothing.
+    // The base only says whether the control can act: visible and enabled.
     virtual bool Activate();
+
+    // The sender's own handling of its notifications: after the window's
+    // notifiers. The base runs the handlers added with AddNotifyHandler.
+    virtual void OnNotify(TNotifyUI& msg);
+    void AddNotifyHandler(std::function<void(TNotifyUI&)> handler);
 
     // Painting: background colour, background image, status images, text,
     // border, in that order (the skin library's order).
@@ -187,6 +216,7 @@ private:
     std::string userData_;
     uintptr_t tag_ = 0;
     bool resourceText_ = false;
+    bool initDone_ = false;
     bool visible_ = true;
     bool internVisible_ = true;
     bool enabled_ = true;
@@ -202,6 +232,7 @@ private:
     Size maxSize_{9999, 9999};
     Rect padding_;
     Color bkColor_ = 0;
+    Color bkColor2_ = 0;
     std::string bkImage_;
     Color borderColor_ = 0;
     int borderSize_ = 0;
@@ -212,13 +243,19 @@ private:
     unsigned textAlign_ = text_align::kLeft | text_align::kVCenter | text_align::kSingleLine;
     Rect textPadding_;
     std::map<std::string, std::string, std::less<>> attributes_;
+    std::vector<std::function<void(TNotifyUI&)>> notifyHandlers_;
 };
 
-// Attribute value parsers shared by the controls.
-Color ParseColor(std::string_view text);     // "#FFRRGGBB", "#RRGGBB", "0xFF..."
-Rect ParseRect(std::string_view text);       // "l,t,r,b"
-Size ParseSize(std::string_view text);       // "cx,cy"
-bool ParseBool(std::string_view text);       // "true" / "false"
+// Attribute value parsers shared by the controls. Malformed text gives 0
+// (colours, missing rectangle or size parts), false, or the fallback.
+Color ParseColor(std::string_view text);  // "#AARRGGBB", "#RRGGBB" (opaque), "0xAARRGGBB"
+Rect ParseRect(std::string_view text);    // "l,t,r,b"
+Size ParseSize(std::string_view text);    // "cx,cy"
+bool ParseBool(std::string_view text);    // "true" / "1" (any case); anything else false
 int ParseInt(std::string_view text, int fallback = 0);
+// "left|center|right|top|vcenter|bottom" words (also ',' or ' ' between
+// them) applied over `align`: a horizontal word replaces the horizontal
+// flags, a vertical one the vertical flags.
+unsigned ParseAlign(std::string_view text, unsigned align);
 
 }  // namespace halvorn::ui

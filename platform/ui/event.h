@@ -15,17 +15,17 @@ enum class UIEventType {
     MouseMove,
     MouseEnter,
     MouseLeave,
-    ButtonDown,     // left button
+    ButtonDown,  // left button
     ButtonUp,
     DoubleClick,
     RightButtonDown,
     RightButtonUp,
-    ScrollWheel,    // wheelDelta: positive away from the user
-    KeyDown,        // key: one of the Key codes below, or a character code
-    Char,           // character: one UTF-32 code point typed
+    ScrollWheel,  // wheelDelta: positive away from the user
+    KeyDown,      // key: one of the Key codes below, or a character code
+    Char,         // character: one UTF-32 code point typed
     SetFocus,
     KillFocus,
-    Timer,          // timerId
+    Timer,  // timerId
     ContextMenu,
 };
 
@@ -52,7 +52,7 @@ inline constexpr uint32_t kAlt = 4;
 struct UIEvent {
     UIEventType type = UIEventType::MouseMove;
     CControlUI* sender = nullptr;
-    Point point;
+    Point point{};
     uint32_t key = 0;
     char32_t character = 0;
     int wheelDelta = 0;

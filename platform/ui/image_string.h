@@ -1,8 +1,13 @@
 #pragma once
 
-// The skin's image strings: either a bare file name, or key='value' pairs:
-// file, res, restype, dest, source, corner, mask, fade, hole, xtiled, ytiled,
-// hsl, and the three tint arguments (tint colour, opacity 0..255, lit flag).
+// The skin's image strings: either a bare file name, or key='value' pairs
+// (single or double quotes):
+//   file='common\btn.png'  res='..' (the file when no file= is given)  restype='..' (ignored)
+//   dest='l,t,r,b'  source='l,t,r,b'  corner='l,t,r,b'
+//   mask='#FFRRGGBB' or '0xFFRRGGBB'  fade='0..255'
+//   hole= xtiled= ytiled= hsl= 'true' / 'false'
+// and the three tint arguments:
+//   tint='#AARRGGBB'  opacity='0..255'  lit='true'
 
 #include <optional>
 #include <string>
@@ -16,9 +21,9 @@ struct ImageSpec {
     std::string file;          // relative to the skin folder ('\\' or '/')
     std::optional<Rect> dest;  // relative to the control's rectangle
     std::optional<Rect> source;
-    Rect corner;               // nine-patch edges kept unscaled
-    Color mask = 0;            // colour drawn transparent
-    int fade = 255;            // opacity 0..255
+    Rect corner;     // nine-patch edges kept unscaled
+    Color mask = 0;  // colour drawn transparent
+    int fade = 255;  // opacity 0..255
     bool hole = false;
     bool xtiled = false;
     bool ytiled = false;

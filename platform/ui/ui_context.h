@@ -17,7 +17,9 @@ namespace halvorn::ui {
 class CControlUI;
 class CPaintManagerUI;
 
-// "res.xml": resource names ("XML_MAIN") to files relative to the skin folder.
+// "res.xml": resource names ("XML_MAIN") to files relative to the skin folder:
+// <Res><Item name="XML_MAIN" file="XML\\main.xml"/>...</Res>; items may sit in
+// groups (<Xml><Item .../></Xml>) and may say path= instead of file=.
 class ResourceIndex {
 public:
     // Loads "<skin>/res.xml"; false when missing or malformed (the index is then empty).
@@ -49,6 +51,10 @@ private:
 };
 
 // Control classes by name, compared ignoring case ("Button", "LightControl").
+// A class registered by its C++ name ("CLightControlUI", "COvantisUSBDevice")
+// is known by its class string ("LightControl", "OvantisUSBDevice"): a
+// leading 'C' before a capital and a trailing "UI" are dropped. Registering
+// a name again replaces its creator.
 class ControlFactory {
 public:
     using Creator = std::function<std::unique_ptr<CControlUI>()>;
@@ -68,7 +74,8 @@ public:
 
     void SetSkinFolder(std::filesystem::path folder);
     const std::filesystem::path& SkinFolder() const { return skinFolder_; }
-    // A skin-relative name ('\\' or '/') as a path in the skin folder.
+    // A skin-relative name ('\\' or '/') as a path in the skin folder; an
+    // absolute path (an image the user chose) stays as it is.
     std::filesystem::path SkinPath(std::string_view relative) const;
 
     ResourceIndex& Resources() { return resources_; }
@@ -80,13 +87,16 @@ public:
 
     // The UI scale of every window: 96 (100 %), 120, 144, 168 or 192.
     int Dpi() const { return dpi_; }
-    void SetDpi(int dpi);  // other values are refused; windows re-lay out
+    // Other values are refused (false); every window lays out again.
+    bool SetDpi(int dpi);
     int Scale(int value) const { return value * dpi_ / 96; }
 
-    // Windows register their managers so that scale and language reach them.
+    // Windows register their managers so that scale and language reach them
+    // (CPaintManagerUI does so itself; adding twice is harmless).
     void AddManager(CPaintManagerUI* manager);
     void RemoveManager(CPaintManagerUI* manager);
-    // Loads a language file and makes every window show its texts again.
+    // Loads a language file and makes every window show its texts again; on
+    // failure the current texts stay.
     bool SwitchLanguage(std::string name, const std::filesystem::path& file);
     void ReloadTexts();
 
