@@ -164,38 +164,6 @@ int FindSelectableItem(const CContainerUI& owner, int start, bool forward) {
 
 CListLabelElementUI::CListLabelElementUI() { SetFixedHeight(30); }
 
-void CListLabelElementUI::SetSelectedState(bool selected) {
-    if (selected_ == selected) return;
-    selected_ = selected;
-    Invalidate();
-}
-
-bool CListLabelElementUI::Select(bool select, bool notify) {
-    IListOwnerUI* owner = GetOwner();
-    if (owner == nullptr) {
-        SetSelectedState(select);
-        return true;
-    }
-    if (select) return owner->SelectItem(GetIndex(), notify);
-    return !selected_ || owner->SelectItem(-1, notify);
-}
-
-void CListLabelElementUI::SetAttribute(std::string_view rawName, std::string_view value) {
-    const std::string name = AsciiLower(rawName);
-    CControlUI::SetAttribute(name, value);
-    if (name == "selected") Select(ParseBool(value), false);
-}
-
-void CListLabelElementUI::DoEvent(UIEvent& event) {
-    if (!HandleListItemEvent(*this, event)) CControlUI::DoEvent(event);
-}
-
-bool CListLabelElementUI::Activate() {
-    if (!CControlUI::Activate()) return false;
-    Notify(notify_type::kItemActivate);
-    return true;
-}
-
 void CListLabelElementUI::DoPaint(Canvas& canvas, const Rect& dirty) {
     if (GetPos().Intersected(dirty).Empty()) return;
     PaintListItemBk(canvas, *this, selected_);
@@ -211,38 +179,6 @@ void CListLabelElementUI::DoPaint(Canvas& canvas, const Rect& dirty) {
 
 // ---------------------------------------------------------------------------
 // CListContainerElementUI
-
-void CListContainerElementUI::SetSelectedState(bool selected) {
-    if (selected_ == selected) return;
-    selected_ = selected;
-    Invalidate();
-}
-
-bool CListContainerElementUI::Select(bool select, bool notify) {
-    IListOwnerUI* owner = GetOwner();
-    if (owner == nullptr) {
-        SetSelectedState(select);
-        return true;
-    }
-    if (select) return owner->SelectItem(GetIndex(), notify);
-    return !selected_ || owner->SelectItem(-1, notify);
-}
-
-void CListContainerElementUI::SetAttribute(std::string_view rawName, std::string_view value) {
-    const std::string name = AsciiLower(rawName);
-    CHorizontalLayoutUI::SetAttribute(name, value);
-    if (name == "selected") Select(ParseBool(value), false);
-}
-
-void CListContainerElementUI::DoEvent(UIEvent& event) {
-    if (!HandleListItemEvent(*this, event)) CHorizontalLayoutUI::DoEvent(event);
-}
-
-bool CListContainerElementUI::Activate() {
-    if (!CHorizontalLayoutUI::Activate()) return false;
-    Notify(notify_type::kItemActivate);
-    return true;
-}
 
 void CListContainerElementUI::DoPaint(Canvas& canvas, const Rect& dirty) {
     if (GetPos().Intersected(dirty).Empty()) return;

@@ -14,6 +14,8 @@
 
 #include "platform/ui/container.h"
 #include "platform/ui/controls/layouts.h"
+#include "platform/ui/notify.h"
+#include "platform/ui/ui_text.h"
 
 namespace halvorn::ui {
 
@@ -70,47 +72,62 @@ bool HandleListItemEvent(CControlUI& self, UIEvent& event);
 void PaintListItemBk(Canvas& canvas, const CControlUI& self, bool selected);
 Color ListItemTextColor(const CControlUI& self, bool selected);
 
-// A one-text item (combo box entries, simple list rows); 30 pixels high
-// unless the skin says otherwise.
-class CListLabelElementUI : public CControlUI, public IListItemUI {
+// The selection, owner and event handling both item kinds share, over the
+// control class each is made of.
+template <typename Base>
+class ListItem : public Base, public IListItemUI {
 public:
-    CListLabelElementUI();
-    std::string_view GetClass() const override { return "ListLabelElement"; }
-
     bool IsSelected() const override { return selected_; }
-    void SetSelectedState(bool selected) override;
+    void SetSelectedState(bool selected) override {
+        if (selected_ == selected) return;
+        selected_ = selected;
+        this->Invalidate();
+    }
     // Selects (or clears) this item through its owner.
-    bool Select(bool select = true, bool notify = true);
+    bool Select(bool select = true, bool notify = true) {
+        IListOwnerUI* owner = GetOwner();
+        if (owner == nullptr) {
+            SetSelectedState(select);
+            return true;
+        }
+        if (select) return owner->SelectItem(GetIndex(), notify);
+        return !selected_ || owner->SelectItem(-1, notify);
+    }
     IListOwnerUI* GetOwner() const { return ListOwnerOf(*this); }
     int GetIndex() const { return ListIndexOf(*this); }
 
-    void SetAttribute(std::string_view name, std::string_view value) override;  // + selected
-    void DoEvent(UIEvent& event) override;
-    bool Activate() override;  // "itemactivate"
-    void DoPaint(Canvas& canvas, const Rect& dirty) override;
+    void SetAttribute(std::string_view rawName, std::string_view value) override {  // + selected
+        const std::string name = AsciiLower(rawName);
+        Base::SetAttribute(name, value);
+        if (name == "selected") Select(ParseBool(value), false);
+    }
+    void DoEvent(UIEvent& event) override {
+        if (!HandleListItemEvent(*this, event)) Base::DoEvent(event);
+    }
+    bool Activate() override {  // "itemactivate"
+        if (!Base::Activate()) return false;
+        this->Notify(notify_type::kItemActivate);
+        return true;
+    }
 
-private:
+protected:
     bool selected_ = false;
 };
 
+// A one-text item (combo box entries, simple list rows); 30 pixels high
+// unless the skin says otherwise.
+class CListLabelElementUI : public ListItem<CControlUI> {
+public:
+    CListLabelElementUI();
+    std::string_view GetClass() const override { return "ListLabelElement"; }
+    void DoPaint(Canvas& canvas, const Rect& dirty) override;
+};
+
 // A row holding other controls, laid out left to right.
-class CListContainerElementUI : public CHorizontalLayoutUI, public IListItemUI {
+class CListContainerElementUI : public ListItem<CHorizontalLayoutUI> {
 public:
     std::string_view GetClass() const override { return "ListContainerElement"; }
-
-    bool IsSelected() const override { return selected_; }
-    void SetSelectedState(bool selected) override;
-    bool Select(bool select = true, bool notify = true);
-    IListOwnerUI* GetOwner() const { return ListOwnerOf(*this); }
-    int GetIndex() const { return ListIndexOf(*this); }
-
-    void SetAttribute(std::string_view name, std::string_view value) override;  // + selected
-    void DoEvent(UIEvent& event) override;
-    bool Activate() override;  // "itemactivate"
     void DoPaint(Canvas& canvas, const Rect& dirty) override;
-
-private:
-    bool selected_ = false;
 };
 
 // Whether `item` of `owner` can be selected: an enabled, visible item. While
