@@ -35,6 +35,8 @@ Report PadToReport(std::span<const uint8_t> request) {
 }
 
 void TraceReport(const char* label, const Report& report) {
+    // Every command passes here: format the bytes only for someone reading them.
+    if (!TraceEnabled()) return;
     std::string text(label);
     text += '\n';
     text += FormatReportTrace(report);

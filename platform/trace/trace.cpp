@@ -38,6 +38,12 @@ void Trace(std::string_view text) {
     }
 }
 
+bool TraceEnabled() {
+    TraceState& state = State();
+    std::lock_guard lock(state.mutex);
+    return state.sink || state.toStderr;
+}
+
 TraceSink SetTraceSink(TraceSink sink) {
     TraceState& state = State();
     std::lock_guard lock(state.mutex);

@@ -10,6 +10,9 @@ namespace halvorn {
 
 void Trace(std::string_view text);
 
+// Whether traces go anywhere: callers skip building costly trace texts when not.
+bool TraceEnabled();
+
 // Replaces where traces go; an empty sink restores the default. Returns the
 // previous sink.
 using TraceSink = std::function<void(std::string_view)>;
