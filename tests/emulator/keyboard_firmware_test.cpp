@@ -4,6 +4,7 @@
 #include "tools/vdev/keyboard_firmware.h"
 
 #include <gtest/gtest.h>
+#include <json/reader.h>
 #include <json/value.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -12,8 +13,10 @@
 #include <numeric>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <tuple>
 
+#include "tests/support/virtual_keyboard.h"
 #include "tools/vdev/keyboard_layout.h"
 #include "tools/vdev/protocol_frame.h"
 #include "tools/vdev/virtual_bus.h"
@@ -353,6 +356,164 @@ TEST_F(KeyboardFirmwareTest, DumpShowsMemoryAndTheRequestLog) {
     ASSERT_EQ(dump["requests"].size(), 2u);
     EXPECT_EQ(dump["requests"][1]["interface"].asInt(), 1);
     EXPECT_EQ(dump["requests"][1]["data"].asString().substr(0, 23), "04 09 00 06 01 00 00 00");
+}
+
+// The keyboard acting by itself, in-process.
+class KeyboardActionTest : public KeyboardFirmwareTest {
+protected:
+    bool Act(const std::string& json) {
+        Json::Value action;
+        std::istringstream in(json);
+        Json::CharReaderBuilder builder;
+        std::string errors;
+        EXPECT_TRUE(Json::parseFromStream(builder, in, &action, &errors)) << json;
+        error_.clear();
+        return device_->Act(action, error_);
+    }
+    // The consumer reports the host received, until the line goes quiet
+    // (after `firstWaitMs` for the first one).
+    std::vector<uint16_t> Usages(int firstWaitMs = kReplyWaitMs) {
+        std::vector<uint16_t> usages;
+        while (auto packet = ReadPacket(fd_.Get(), usages.empty() ? firstWaitMs : 50)) {
+            EXPECT_EQ(packet->size(), 3u);
+            EXPECT_EQ((*packet)[0], KeyboardFirmware::kConsumerReportId);
+            if (packet->size() == 3) usages.push_back(uint16_t((*packet)[1] | (*packet)[2] << 8));
+        }
+        return usages;
+    }
+    uint8_t ActiveProfile() { return Payload(Send(0x05, 1, 0)).at(0); }
+
+    std::string error_;
+};
+
+TEST_F(KeyboardActionTest, ProfileButtonSwitchesTheOnBoardProfileAndReportsIt) {
+    ASSERT_TRUE(Act(R"({"action": "profile", "profile": 3})")) << error_;
+    EXPECT_EQ(Usages(), (std::vector<uint16_t>{0x1003}));
+    EXPECT_EQ(ActiveProfile(), 3);  // what the host reads back
+    ASSERT_TRUE(Act(R"({"action": "profile", "profile": 4, "page": 17})")) << error_;  // 0x11
+    EXPECT_EQ(Usages(), (std::vector<uint16_t>{0x1104}));
+    EXPECT_EQ(Firmware([](auto& fw) { return fw.ActiveProfile(); }), 4);
+    // The host's own write of byte 0 still wins afterwards.
+    Send(0x06, 1, 0, {1});
+    EXPECT_EQ(ActiveProfile(), 1);
+
+    Plug({.profileCount = 2});
+    EXPECT_TRUE(Act(R"({"action": "profile", "profile": 1})")) << error_;
+    EXPECT_EQ(Usages(), (std::vector<uint16_t>{0x1001}));
+}
+
+TEST_F(KeyboardActionTest, SyncRequestsAndKeyEvents) {
+    ASSERT_TRUE(Act(R"({"action": "sync"})")) << error_;
+    ASSERT_TRUE(Act(R"({"action": "sync", "usage": 1026})")) << error_;  // 0x402
+    EXPECT_EQ(Usages(), (std::vector<uint16_t>{0x401, 0x402}));
+
+    // O (index 51): down, up; then a tap of Space (108) and of Fn (110).
+    ASSERT_TRUE(Act(R"({"action": "key", "key": 51, "event": "press"})")) << error_;
+    EXPECT_TRUE(Firmware([](auto& fw) { return fw.IsKeyDown(51); }));
+    EXPECT_EQ(device_->Dump()["memory"]["keysDown"][0].asInt(), 51);
+    ASSERT_TRUE(Act(R"({"action": "key", "key": 51, "event": "release"})")) << error_;
+    ASSERT_TRUE(Act(R"({"action": "key", "key": 108, "event": "tap"})")) << error_;
+    ASSERT_TRUE(Act(R"({"action": "key", "key": 110, "event": "tap"})")) << error_;
+    EXPECT_EQ(Usages(), (std::vector<uint16_t>{0x533, 0x633, 0x56C, 0x66C, 0x56E, 0x66E}));
+    EXPECT_FALSE(Firmware([](auto& fw) { return fw.IsKeyDown(51); }));
+}
+
+TEST_F(KeyboardActionTest, RefusedActionsChangeAndSendNothing) {
+    ASSERT_TRUE(Act(R"({"action": "key", "key": 22, "event": "press"})")) << error_;
+    EXPECT_EQ(Usages(), (std::vector<uint16_t>{0x516}));
+    struct Case {
+        const char* action;
+        const char* message;
+    };
+    const Case cases[] = {
+        {R"({"action": "profile", "profile": 5})", "out of range"},
+        {R"({"action": "profile", "profile": -1})", "out of range"},
+        {R"({"action": "profile"})", "\"profile\""},
+        {R"({"action": "profile", "profile": "2"})", "\"profile\""},
+        {R"({"action": "profile", "profile": 1, "page": 18})", "0x10 or 0x11"},
+        {R"({"action": "profile", "profile": 1, "page": 272})", "0x10 or 0x11"},
+        {R"({"action": "sync", "usage": 1027})", "0x401 or 0x402"},
+        {R"({"action": "sync", "usage": 66561})", "0x401 or 0x402"},
+        {R"({"action": "key", "key": 22, "event": "press"})", "already down"},
+        {R"({"action": "key", "key": 22, "event": "tap"})", "already down"},
+        {R"({"action": "key", "key": 23, "event": "release"})", "not down"},
+        {R"({"action": "key", "key": 18, "event": "tap"})", "no key 18"},    // no key there
+        {R"({"action": "key", "key": 62, "event": "tap"})", "no key 62"},    // ISO only
+        {R"({"action": "key", "key": 170, "event": "tap"})", "no key 170"},  // past the table
+        {R"({"action": "key", "key": 51, "event": "hold"})", "press, release or tap"},
+        {R"({"action": "blink"})", "no action blink"},
+        {R"({"profile": 1})", "\"action\""},
+        {R"([1, 2])", "\"action\""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(Act(c.action)) << c.action;
+        EXPECT_NE(error_.find(c.message), std::string::npos) << c.action << ": " << error_;
+    }
+    EXPECT_TRUE(Usages(100).empty());
+    EXPECT_EQ(ActiveProfile(), 0);
+    EXPECT_TRUE(Firmware([](auto& fw) { return fw.IsKeyDown(22); }));
+
+    // Without an Fn key, or with a short key table, those keys are not there.
+    Plug({.hasFnKey = false});
+    EXPECT_FALSE(Act(R"({"action": "key", "key": 110, "event": "tap"})"));
+    Plug({.keyCount = 21});  // row 0 of the matrix only
+    EXPECT_TRUE(Act(R"({"action": "key", "key": 120, "event": "tap"})")) << error_;
+    EXPECT_FALSE(Act(R"({"action": "key", "key": 0, "event": "tap"})"));
+    // An unplugged keyboard does nothing.
+    device_->Unplug();
+    EXPECT_FALSE(Act(R"({"action": "sync"})"));
+    EXPECT_NE(error_.find("unplugged"), std::string::npos) << error_;
+}
+
+TEST_F(KeyboardFirmwareTest, LightFrameHistoryKeepsTheLatestCompleteFrames) {
+    const std::size_t frameSize = 3 * kMatrixPositions;
+    const int frames = static_cast<int>(KeyboardFirmware::kLightHistorySize) + 6;
+    for (int f = 0; f < frames; ++f) {
+        EXPECT_EQ(WriteChunked(0x12, Bytes(frameSize, static_cast<uint8_t>(f)), 56), 0);
+        // A torn frame between them: its first chunk only.
+        EXPECT_EQ(WriteChunked(0x12, Bytes(56, 0xEE), 56), 0);
+    }
+    auto history = Firmware([](auto& fw) { return fw.LightFrameHistory(); });
+    ASSERT_EQ(history.size(), KeyboardFirmware::kLightHistorySize);
+    EXPECT_EQ(history.front(), Bytes(frameSize, 6));
+    EXPECT_EQ(history.back(), Bytes(frameSize, static_cast<uint8_t>(frames - 1)));
+    EXPECT_EQ(Firmware([](auto& fw) { return fw.LightFrame(); }), history.back());
+    EXPECT_EQ(Firmware([](auto& fw) { return fw.LightFrameCount(); }), frames);
+    Json::Value dumped = device_->Dump()["memory"]["lightFrameHistory"];
+    ASSERT_EQ(dumped.size(), history.size());
+    EXPECT_EQ(dumped[0].asString().substr(0, 5), "06 06");
+}
+
+TEST_F(KeyboardFirmwareTest, EveryProfileBlockAndTheActiveProfileByteAreKept) {
+    // The host's 26-byte transfers at 25p for every profile, profile 0 last:
+    // its byte 0 is the active-profile byte and each block keeps its bytes.
+    const std::size_t size = 1 + 25 * 5;
+    Bytes expected(size, 0);
+    for (int p : {4, 3, 2, 1, 0}) {
+        Bytes block(26);
+        std::iota(block.begin(), block.end(), static_cast<uint8_t>(0x10 * p + 1));
+        block[0] = 2;  // the active profile, as the host writes it each time
+        EXPECT_EQ(WriteChunked(0x06, block, 24, static_cast<uint16_t>(25 * p)), 0);
+        std::copy(block.begin(), block.end(), expected.begin() + 25 * p);
+    }
+    EXPECT_EQ(ReadChunked(0x05, size, 56), expected);
+    EXPECT_EQ(Firmware([](auto& fw) { return fw.ActiveProfile(); }), 2);
+}
+
+TEST(VirtualKeyboardHelpers, ActOnTheKeyboardAndShowItsFrames) {
+    testing::VirtualKeyboard kb;
+    UniqueFd host = kb.bus.Connect("keyboard", KeyboardFirmware::kProtocolInterface);
+    ASSERT_TRUE(host.Valid());
+    ASSERT_TRUE(kb.SwitchProfile(2)) << kb.error;
+    ASSERT_TRUE(kb.SendSync(KeyboardFirmware::kSyncReloadUsage)) << kb.error;
+    ASSERT_TRUE(kb.TapKey(0)) << kb.error;
+    EXPECT_FALSE(kb.ReleaseKey(0));
+    EXPECT_NE(kb.error.find("not down"), std::string::npos) << kb.error;
+    for (const Bytes& expected :
+         {Bytes{3, 0x02, 0x10}, Bytes{3, 0x02, 0x04}, Bytes{3, 0x00, 0x05}, Bytes{3, 0x00, 0x06}}) {
+        EXPECT_EQ(ReadPacket(host.Get(), kReplyWaitMs), expected);
+    }
+    EXPECT_TRUE(kb.LightFrames().empty());
 }
 
 TEST(KeyboardConsumerReport, CarriesTheUsageLowByteFirst) {

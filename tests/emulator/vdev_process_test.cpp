@@ -299,6 +299,61 @@ TEST_F(VdevProcessTest, CommandLineVerbsPrintJsonAndFailClearly) {
     EXPECT_EQ(ParseJson(Cli({"list"}).out).size(), 0u);
 }
 
+TEST_F(VdevProcessTest, KeyboardActionsFromTheCommandLineReachTheHost) {
+    StartServer({"--plug", "keyboard:kb"});
+    UniqueFd fd = RemoteHub(socket_).Connect("kb", 1);
+    ASSERT_TRUE(fd.Valid());
+
+    struct Acting {
+        std::vector<std::string> args;
+        std::vector<Bytes> reports;  // what the host receives, in order
+    };
+    const Acting acting[] = {
+        {{"profile", "kb", "2"}, {{3, 0x02, 0x10}}},
+        {{"profile", "kb", "1", "0x11"}, {{3, 0x01, 0x11}}},
+        {{"sync", "kb"}, {{3, 0x01, 0x04}}},
+        {{"sync", "kb", "0x402"}, {{3, 0x02, 0x04}}},
+        {{"key", "kb", "51", "press"}, {{3, 0x33, 0x05}}},
+        {{"key", "kb", "51", "release"}, {{3, 0x33, 0x06}}},
+        {{"key", "kb", "0", "tap"}, {{3, 0x00, 0x05}, {3, 0x00, 0x06}}},
+    };
+    for (const Acting& a : acting) {
+        CliResult r = Cli(a.args);
+        ASSERT_EQ(r.status, 0) << a.args[0] << ": " << r.err;
+        Json::Value printed = ParseJson(r.out);
+        ASSERT_EQ(printed.size(), a.reports.size()) << r.out;
+        for (std::size_t i = 0; i < a.reports.size(); ++i) {
+            EXPECT_EQ(printed[static_cast<int>(i)]["data"].asString(), HexText(a.reports[i]));
+            EXPECT_EQ(ReadPacket(fd.Get(), kReplyWaitMs), a.reports[i]) << a.args[0];
+        }
+    }
+    EXPECT_EQ(ParseJson(Cli({"dump", "kb"}).out)["memory"]["activeProfile"].asInt(), 1);
+
+    struct Failing {
+        std::vector<std::string> args;
+        int status;
+        const char* message;
+    };
+    const Failing failing[] = {
+        {{"profile", "kb", "5"}, 1, "out of range"},
+        {{"profile", "kb", "two"}, 2, "bad profile"},
+        {{"profile", "kb", "1", "0x12"}, 2, "bad usage page"},
+        {{"profile", "nobody", "1"}, 1, "unknown device nobody"},
+        {{"sync", "kb", "0x403"}, 2, "bad sync usage"},
+        {{"key", "kb", "51", "release"}, 1, "not down"},
+        {{"key", "kb", "18", "tap"}, 1, "no key 18"},
+        {{"key", "kb", "51", "hold"}, 2, "bad key event"},
+        {{"key", "kb", "51"}, 2, "key needs"},
+    };
+    for (const Failing& f : failing) {
+        CliResult r = Cli(f.args);
+        EXPECT_EQ(r.status, f.status) << f.args[0];
+        EXPECT_NE(r.err.find(f.message), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
+    EXPECT_EQ(ReadPacket(fd.Get(), 50), std::nullopt);  // nothing more was sent
+}
+
 TEST_F(VdevProcessTest, ASecondServerOnALiveSocketRefusesAndAStaleOneIsReplaced) {
     // A socket file that nobody listens on, as a crashed server leaves it.
     {

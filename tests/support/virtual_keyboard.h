@@ -2,6 +2,8 @@
 
 // A virtual keyboard on an in-process bus, reached through the virtual backend.
 
+#include <json/value.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,15 +35,55 @@ struct VirtualKeyboard {
         return out;
     }
 
+    // The keyboard acting by itself: each sends its consumer report to the
+    // host and says whether the keyboard accepted it (`error` says why not).
+    bool SwitchProfile(int profile, int page = vdev::KeyboardFirmware::kProfileUsagePage) {
+        Json::Value action(Json::objectValue);
+        action["action"] = "profile";
+        action["profile"] = profile;
+        action["page"] = page;
+        return Act(action);
+    }
+    bool SendSync(int usage = vdev::KeyboardFirmware::kSyncUsage) {
+        Json::Value action(Json::objectValue);
+        action["action"] = "sync";
+        action["usage"] = usage;
+        return Act(action);
+    }
+    bool PressKey(int keyIndex) { return KeyEvent(keyIndex, "press"); }
+    bool ReleaseKey(int keyIndex) { return KeyEvent(keyIndex, "release"); }
+    bool TapKey(int keyIndex) { return KeyEvent(keyIndex, "tap"); }
+
     template <typename F>
     auto Firmware(F&& fn) const {
         return device->WithFirmware(
             [&](vdev::Firmware& fw) { return fn(static_cast<vdev::KeyboardFirmware&>(fw)); });
     }
 
+    // The light frames the keyboard took in full, oldest first (the latest 64).
+    std::vector<std::vector<uint8_t>> LightFrames() const {
+        return Firmware([](auto& fw) {
+            const auto& history = fw.LightFrameHistory();
+            return std::vector<std::vector<uint8_t>>(history.begin(), history.end());
+        });
+    }
+
+    bool KeyEvent(int keyIndex, const char* event) {
+        Json::Value action(Json::objectValue);
+        action["action"] = "key";
+        action["key"] = keyIndex;
+        action["event"] = event;
+        return Act(action);
+    }
+    bool Act(const Json::Value& action) {
+        error.clear();
+        return device->Act(action, error);
+    }
+
     vdev::VirtualBus bus;
     std::shared_ptr<vdev::VirtualDevice> device;
     hid::VirtualBackend backend;
+    std::string error;  // why the last action was refused
 };
 
 }  // namespace halvorn::testing

@@ -47,6 +47,19 @@ public:
 
     // The device's memory as JSON, for dumps and for people reading them.
     virtual Json::Value DumpMemory() const = 0;
+
+    // Something done on the device itself rather than by the host (a profile
+    // button pressed, a key typed), as {"action": NAME, ...its arguments}.
+    // The firmware changes its memory and sends the input reports it causes.
+    // False with `error` set, nothing changed and nothing sent, for an action
+    // the kind does not know or bad arguments.
+    virtual bool Act(const Json::Value& action, ReportSink& sink, std::string& error) {
+        (void)sink;
+        const bool named = action.isObject() && action["action"].isString();
+        error =
+            "a " + Kind() + " has no action " + (named ? action["action"].asString() : "(none)");
+        return false;
+    }
 };
 
 }  // namespace halvorn::vdev

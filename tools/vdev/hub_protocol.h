@@ -18,6 +18,9 @@
 //                                                  change; only the keys given change,
 //                                                  "reset": true clears all first
 //   {"op":"input","device","interface","report": hex}
+//   {"op":"act","name","action": {"action": NAME, ...}}
+//                                               -> "reports": [{"interface", "data": hex}], the
+//                                                  input reports the action sent
 
 #include <json/value.h>
 

@@ -202,7 +202,8 @@ Json::Value HubServer::Handle(const Json::Value& request, UniqueFd& passFd) {
         return reply;
     }
     if (op.empty()) return Fail("request without \"op\"");
-    if (op != "connect" && op != "unplug" && op != "dump" && op != "faults" && op != "input") {
+    if (op != "connect" && op != "unplug" && op != "dump" && op != "faults" && op != "input" &&
+        op != "act") {
         return Fail("unknown op " + op);
     }
 
@@ -227,6 +228,21 @@ Json::Value HubServer::Handle(const Json::Value& request, UniqueFd& passFd) {
     if (op == "unplug") {
         device->Unplug();
         return Ok();
+    }
+    if (op == "act") {
+        if (!request["action"].isObject()) return Fail("act needs an \"action\" object");
+        std::string error;
+        std::vector<ReceivedReport> sent;
+        if (!device->Act(request["action"], error, &sent)) return Fail(error);
+        Json::Value reply = Ok();
+        Json::Value& reports = reply["reports"] = Json::Value(Json::arrayValue);
+        for (const ReceivedReport& report : sent) {
+            Json::Value entry(Json::objectValue);
+            entry["interface"] = report.interfaceNumber;
+            entry["data"] = HexText(report.data);
+            reports.append(std::move(entry));
+        }
+        return reply;
     }
     if (!request["interface"].isInt()) return Fail(op + " needs an \"interface\" number");
     int interfaceNumber = request["interface"].asInt();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 #include "tools/vdev/hex_text.h"
 #include "tools/vdev/keyboard_descriptors.h"
@@ -171,6 +172,8 @@ KeyboardFirmware::Reply KeyboardFirmware::WriteLightChunk(uint16_t offset,
         if (lightCursor_ == lightStaging_.size()) {
             lightFrame_ = lightStaging_;
             ++lightFrames_;
+            if (lightHistory_.size() == kLightHistorySize) lightHistory_.pop_front();
+            lightHistory_.push_back(lightFrame_);
             lightCursor_ = kNoCursor;
         }
     } else {
@@ -228,11 +231,136 @@ Json::Value KeyboardFirmware::DumpMemory() const {
     memory["macroBlockProblem"] = macroProblem_;
     memory["lightFrame"] = HexText(lightFrame_);
     memory["lightFrameCount"] = lightFrames_;
+    Json::Value& history = memory["lightFrameHistory"] = Json::Value(Json::arrayValue);
+    for (const std::vector<uint8_t>& frame : lightHistory_) history.append(HexText(frame));
+    Json::Value& down = memory["keysDown"] = Json::Value(Json::arrayValue);
+    for (int k = 0; k < kKeyIndexCount; ++k) {
+        if (keysDown_[static_cast<std::size_t>(k)]) down.append(k);
+    }
     memory["configDepth"] = configOpen_;
     memory["hostLightControl"] = hostLight_;
     memory["receiverLinked"] = options_.receiverLinked;
     memory["leds"] = leds_;
     return memory;
+}
+
+bool KeyboardFirmware::HasKey(int keyIndex) const {
+    if (keyIndex < 0 || keyIndex >= kKeyIndexCount) return false;
+    const auto& matrix = FactoryMatrix();
+    for (std::size_t q = 0; q < keyAux_.size() && q < matrix.size(); ++q) {
+        if (keyAux_[q] != 0 && matrix[q] == keyIndex) return true;
+    }
+    return false;
+}
+
+bool KeyboardFirmware::IsKeyDown(int keyIndex) const {
+    return keyIndex >= 0 && keyIndex < kKeyIndexCount &&
+           keysDown_[static_cast<std::size_t>(keyIndex)];
+}
+
+bool KeyboardFirmware::SwitchProfile(int profile, ReportSink& sink, std::string& error,
+                                     uint8_t page) {
+    if (page != kProfileUsagePage && page != kProfileUsagePageAlt) {
+        error = "a profile switch is reported with usage page 0x10 or 0x11";
+        return false;
+    }
+    if (profile < 0 || profile >= options_.profileCount) {
+        error = "profile " + std::to_string(profile) + " out of range 0.." +
+                std::to_string(options_.profileCount - 1);
+        return false;
+    }
+    settings_[0] = static_cast<uint8_t>(profile);
+    sink.Send(kProtocolInterface, ConsumerReport(static_cast<uint16_t>(page << 8 | profile)));
+    return true;
+}
+
+bool KeyboardFirmware::RequestSync(uint16_t usage, ReportSink& sink, std::string& error) {
+    if (usage != kSyncUsage && usage != kSyncReloadUsage) {
+        error = "a sync request is 0x401 or 0x402";
+        return false;
+    }
+    sink.Send(kProtocolInterface, ConsumerReport(usage));
+    return true;
+}
+
+bool KeyboardFirmware::CheckKey(int keyIndex, std::string& error) const {
+    if (HasKey(keyIndex)) return true;
+    error = "this keyboard has no key " + std::to_string(keyIndex);
+    return false;
+}
+
+bool KeyboardFirmware::PressKey(int keyIndex, ReportSink& sink, std::string& error) {
+    if (!CheckKey(keyIndex, error)) return false;
+    if (IsKeyDown(keyIndex)) {
+        error = "key " + std::to_string(keyIndex) + " is already down";
+        return false;
+    }
+    keysDown_.set(static_cast<std::size_t>(keyIndex));
+    sink.Send(kProtocolInterface, ConsumerReport(static_cast<uint16_t>(kKeyPressUsage + keyIndex)));
+    return true;
+}
+
+bool KeyboardFirmware::ReleaseKey(int keyIndex, ReportSink& sink, std::string& error) {
+    if (!CheckKey(keyIndex, error)) return false;
+    if (!IsKeyDown(keyIndex)) {
+        error = "key " + std::to_string(keyIndex) + " is not down";
+        return false;
+    }
+    keysDown_.reset(static_cast<std::size_t>(keyIndex));
+    sink.Send(kProtocolInterface,
+              ConsumerReport(static_cast<uint16_t>(kKeyReleaseUsage + keyIndex)));
+    return true;
+}
+
+bool KeyboardFirmware::Act(const Json::Value& action, ReportSink& sink, std::string& error) {
+    if (!action.isObject() || !action["action"].isString()) {
+        error = "an action needs an \"action\" name";
+        return false;
+    }
+    // An integer argument; `fallback` when it is absent and optional.
+    auto integer = [&](const char* key, std::optional<int> fallback) -> std::optional<int> {
+        const Json::Value& value = action[key];
+        if (value.isNull() && fallback) return fallback;
+        if (value.isInt()) return value.asInt();
+        error = std::string("the action needs an integer \"") + key + "\"";
+        return std::nullopt;
+    };
+    const std::string name = action["action"].asString();
+    if (name == "profile") {
+        auto profile = integer("profile", std::nullopt);
+        if (!profile) return false;
+        auto page = integer("page", kProfileUsagePage);
+        if (!page) return false;
+        // Out of a byte's range: 0, which SwitchProfile refuses as any other wrong page.
+        auto pageByte = static_cast<uint8_t>(*page >= 0 && *page <= 0xFF ? *page : 0);
+        return SwitchProfile(*profile, sink, error, pageByte);
+    }
+    if (name == "sync") {
+        auto usage = integer("usage", kSyncUsage);
+        if (!usage) return false;
+        auto usage16 = static_cast<uint16_t>(*usage >= 0 && *usage <= 0xFFFF ? *usage : 0);
+        return RequestSync(usage16, sink, error);
+    }
+    if (name == "key") {
+        auto key = integer("key", std::nullopt);
+        if (!key) return false;
+        const std::string event = action["event"].isString() ? action["event"].asString() : "";
+        if (event == "press") return PressKey(*key, sink, error);
+        if (event == "release") return ReleaseKey(*key, sink, error);
+        if (event == "tap") {
+            // Both reports or neither: a tap needs the key up to start with.
+            if (!CheckKey(*key, error)) return false;
+            if (IsKeyDown(*key)) {
+                error = "key " + std::to_string(*key) + " is already down";
+                return false;
+            }
+            return PressKey(*key, sink, error) && ReleaseKey(*key, sink, error);
+        }
+        error = "a key event is press, release or tap";
+        return false;
+    }
+    error = "a keyboard has no action " + name;
+    return false;
 }
 
 std::vector<uint8_t> KeyboardFirmware::ConsumerReport(uint16_t usage) {

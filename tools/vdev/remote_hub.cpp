@@ -115,4 +115,11 @@ HubReply RemoteHub::SendInput(const std::string& device, int interfaceNumber,
     return Call(request);
 }
 
+HubReply RemoteHub::Act(const std::string& device, const Json::Value& action) const {
+    Json::Value request = Request("act");
+    request["device"] = device;
+    request["action"] = action;
+    return Call(request);
+}
+
 }  // namespace halvorn::vdev

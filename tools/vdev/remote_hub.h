@@ -49,6 +49,8 @@ public:
     HubReply ChangeFaults(const std::string& name, const Json::Value& faults) const;  // "faults"
     HubReply SendInput(const std::string& device, int interfaceNumber,
                        std::span<const uint8_t> report) const;
+    // An action on the device itself ({"action": NAME, ...}); "reports".
+    HubReply Act(const std::string& device, const Json::Value& action) const;
 
 private:
     std::string path_;

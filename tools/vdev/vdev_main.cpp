@@ -36,13 +36,21 @@ constexpr const char* kUsage =
     "  halvorn-vdev [--socket PATH] dump NAME\n"
     "  halvorn-vdev [--socket PATH] fault NAME KEY=VALUE... | reset\n"
     "  halvorn-vdev [--socket PATH] input NAME INTERFACE HEX\n"
+    "  halvorn-vdev [--socket PATH] profile NAME PROFILE [0x10|0x11]\n"
+    "  halvorn-vdev [--socket PATH] sync NAME [0x401|0x402]\n"
+    "  halvorn-vdev [--socket PATH] key NAME KEY press|release|tap\n"
     "\n"
     "The socket defaults to $HALVORN_VDEV_SOCKET, else $XDG_RUNTIME_DIR/halvorn-vdev.sock,\n"
     "else /tmp/halvorn-vdev-<uid>.sock.\n"
     "Keyboard options: vendorId productId version keyCount macroUnits profileCount\n"
     "hasFnKey receiverLinked.\n"
     "Faults: silent wrong stray reject status unreachable unplugAfter latency (e.g. 1ms, 500us)\n"
-    "or their full names (silentReplies, ..., latencyUs).\n";
+    "or their full names (silentReplies, ..., latencyUs).\n"
+    "profile, sync and key act on the keyboard itself and print the input reports it sent:\n"
+    "profile makes PROFILE the on-board profile and reports 0x1000 + PROFILE (0x1100 + PROFILE\n"
+    "with 0x11); sync asks the host to re-read the settings (0x401, the default) or the\n"
+    "settings and the profile (0x402); key sends 0x500 + KEY (press) or 0x600 + KEY (release)\n"
+    "for a key index the keyboard has.\n";
 
 int UsageError(const std::string& message) {
     std::cerr << "halvorn-vdev: " << message << "\n" << kUsage;
@@ -236,6 +244,48 @@ int Client(const std::string& socketPath, const std::vector<std::string>& args) 
         auto faults = FaultsFromArgs({args.begin() + 2, args.end()}, error);
         if (!faults) return UsageError(error);
         return Report(hub.ChangeFaults(args[1], *faults), "faults");
+    }
+    if (verb == "profile") {
+        if (count != 2 && count != 3) return UsageError("profile needs NAME PROFILE [0x10|0x11]");
+        auto profile = ParseInteger(args[2]);
+        if (!profile || *profile < 0 || *profile > 255) return UsageError("bad profile " + args[2]);
+        Json::Value action(Json::objectValue);
+        action["action"] = "profile";
+        action["profile"] = static_cast<int>(*profile);
+        if (count == 3) {
+            auto page = ParseInteger(args[3]);
+            if (!page || (*page != 0x10 && *page != 0x11)) {
+                return UsageError("bad usage page " + args[3] + " (0x10 or 0x11)");
+            }
+            action["page"] = static_cast<int>(*page);
+        }
+        return Report(hub.Act(args[1], action), "reports");
+    }
+    if (verb == "sync") {
+        if (count != 1 && count != 2) return UsageError("sync needs NAME [0x401|0x402]");
+        Json::Value action(Json::objectValue);
+        action["action"] = "sync";
+        if (count == 2) {
+            auto usage = ParseInteger(args[2]);
+            if (!usage || (*usage != 0x401 && *usage != 0x402)) {
+                return UsageError("bad sync usage " + args[2] + " (0x401 or 0x402)");
+            }
+            action["usage"] = static_cast<int>(*usage);
+        }
+        return Report(hub.Act(args[1], action), "reports");
+    }
+    if (verb == "key") {
+        if (count != 3) return UsageError("key needs NAME KEY press|release|tap");
+        auto key = ParseInteger(args[2]);
+        if (!key || *key < 0 || *key > 255) return UsageError("bad key index " + args[2]);
+        if (args[3] != "press" && args[3] != "release" && args[3] != "tap") {
+            return UsageError("bad key event " + args[3] + " (press, release or tap)");
+        }
+        Json::Value action(Json::objectValue);
+        action["action"] = "key";
+        action["key"] = static_cast<int>(*key);
+        action["event"] = args[3];
+        return Report(hub.Act(args[1], action), "reports");
     }
     if (verb == "input") {
         if (count != 3) return UsageError("input needs NAME INTERFACE HEX");

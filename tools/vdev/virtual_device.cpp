@@ -353,6 +353,24 @@ void VirtualDevice::SendInputReport(int interfaceNumber, std::vector<uint8_t> re
     impl_->Wake();
 }
 
+bool VirtualDevice::Act(const Json::Value& action, std::string& error,
+                        std::vector<ReceivedReport>* sent) {
+    std::lock_guard lock(mutex_);
+    if (!impl_->plugged) {
+        error = "device " + name_ + " is unplugged";
+        return false;
+    }
+    CollectingSink sink;
+    if (!firmware_->Act(action, sink, error)) return false;
+    for (Outgoing& report : sink.reports) {
+        if (!impl_->HasInterface(report.first)) continue;
+        if (sent) sent->push_back({report.first, report.second});
+        impl_->pendingInput.push_back(std::move(report));
+    }
+    impl_->Wake();
+    return true;
+}
+
 std::vector<ReceivedReport> VirtualDevice::Requests() const {
     std::lock_guard lock(mutex_);
     return {impl_->requests.begin(), impl_->requests.end()};

@@ -53,6 +53,13 @@ public:
     // Sends an input report on every connection of the interface.
     void SendInputReport(int interfaceNumber, std::vector<uint8_t> report);
 
+    // Lets the firmware carry out an action on the device itself
+    // (Firmware::Act) and sends the input reports it causes, after any
+    // queued before; `sent` receives them. False with `error` set when the
+    // device is unplugged or the firmware refuses the action.
+    bool Act(const Json::Value& action, std::string& error,
+             std::vector<ReceivedReport>* sent = nullptr);
+
     // The reports the host wrote, in arrival order (the latest 4096).
     std::vector<ReceivedReport> Requests() const;
     void ClearRequests();
