@@ -7,10 +7,12 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/loop/message_loop.h"
@@ -120,6 +122,11 @@ public:
     void HandleInput(const HostInput& input);
     Point GetMousePos() const { return mouse_; }
     static constexpr int kToolTipDelayMs = 500;
+    // A window's own keys, seen before the focused control (a dialog's
+    // Escape, whatever has the focus or when nothing has): returns true for
+    // a key it took, which then goes no further.
+    using KeyFilter = std::function<bool(uint32_t key, uint32_t modifiers)>;
+    void SetKeyFilter(KeyFilter filter) { keyFilter_ = std::move(filter); }
 
     // Size and layout. Sizes from the layout's <Window> are set unscaled
     // and read scaled.
@@ -226,6 +233,7 @@ private:
     CControlUI* hot_ = nullptr;
     CControlUI* pushed_ = nullptr;
     Point mouse_;
+    KeyFilter keyFilter_;
     Size initSize_;
     Size minInfo_;
     Rect caption_;

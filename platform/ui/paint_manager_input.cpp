@@ -108,6 +108,7 @@ void CPaintManagerUI::HandleInput(const HostInput& input) {
         }
         case Kind::KeyDown:
             CancelToolTip();
+            if (keyFilter_ && keyFilter_(input.key, input.modifiers)) break;
             if (focus_) DispatchEvent(focus_, event(UIEventType::KeyDown));
             break;
         case Kind::Char:
