@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <libudev.h>
 #include <linux/hidraw.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -37,9 +38,21 @@ struct UdevEnumerateUnref {
 struct UdevDeviceUnref {
     void operator()(udev_device* d) const { udev_device_unref(d); }
 };
+struct UdevMonitorUnref {
+    void operator()(udev_monitor* m) const { udev_monitor_unref(m); }
+};
+struct UdevQueueUnref {
+    void operator()(udev_queue* q) const { udev_queue_unref(q); }
+};
 using UdevPtr = std::unique_ptr<udev, UdevUnref>;
 using UdevEnumeratePtr = std::unique_ptr<udev_enumerate, UdevEnumerateUnref>;
 using UdevDevicePtr = std::unique_ptr<udev_device, UdevDeviceUnref>;
+using UdevMonitorPtr = std::unique_ptr<udev_monitor, UdevMonitorUnref>;
+using UdevQueuePtr = std::unique_ptr<udev_queue, UdevQueueUnref>;
+
+// Events taken per call before the rest are taken for a change anyway, so
+// that a flood of events cannot keep one call busy.
+constexpr int kMaxEventsPerCall = 256;
 
 // What sysfs tells about one hidraw node.
 struct NodeInfo {
@@ -197,9 +210,9 @@ std::optional<int> CollectionIndex(int collectionNumber, std::size_t collectionC
     return collectionNumber - 1;
 }
 
-}  // namespace
-
-bool HidrawBackend::Enumerate(std::vector<InterfaceInfo>& out) {
+// Every collection of every hidraw node that sysfs shows; false when udev
+// cannot be asked.
+bool WalkSysfs(std::vector<InterfaceInfo>& found) {
     UdevPtr context(udev_new());
     if (!context) return false;
     UdevEnumeratePtr enumerate(udev_enumerate_new(context.get()));
@@ -207,7 +220,6 @@ bool HidrawBackend::Enumerate(std::vector<InterfaceInfo>& out) {
         udev_enumerate_scan_devices(enumerate.get()) < 0) {
         return false;
     }
-    std::vector<InterfaceInfo> found;
     udev_list_entry* entry = nullptr;
     udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate.get())) {
         UdevDevicePtr device(
@@ -231,9 +243,98 @@ bool HidrawBackend::Enumerate(std::vector<InterfaceInfo>& out) {
             found.push_back(std::move(info));
         }
     }
-    out.insert(out.end(), std::make_move_iterator(found.begin()),
-               std::make_move_iterator(found.end()));
     return true;
+}
+
+}  // namespace
+
+// Tells whether udev announced a hidraw node coming, going or changing.
+class HidrawBackend::Monitor {
+public:
+    static std::unique_ptr<Monitor> Create(ChangeMonitor policy) {
+        if (policy == ChangeMonitor::kNever) return nullptr;
+        UdevPtr context(udev_new());
+        if (!context) return nullptr;
+        if (policy == ChangeMonitor::kWhenUdevRuns) {
+            UdevQueuePtr queue(udev_queue_new(context.get()));
+            if (!queue || udev_queue_get_udev_is_active(queue.get()) <= 0) return nullptr;
+        }
+        UdevMonitorPtr monitor(udev_monitor_new_from_netlink(context.get(), "udev"));
+        if (!monitor ||
+            udev_monitor_filter_add_match_subsystem_devtype(monitor.get(), "hidraw", nullptr) < 0 ||
+            udev_monitor_enable_receiving(monitor.get()) < 0 ||
+            udev_monitor_get_fd(monitor.get()) < 0) {
+            return nullptr;
+        }
+        return std::make_unique<Monitor>(std::move(context), std::move(monitor));
+    }
+
+    Monitor(UdevPtr context, UdevMonitorPtr monitor)
+        : context_(std::move(context)), monitor_(std::move(monitor)) {}
+
+    // Takes every pending event without waiting: true when there was one, or
+    // when some may have been lost (a full socket buffer, an error).
+    bool TakeChanges() {
+        pollfd ready{udev_monitor_get_fd(monitor_.get()), POLLIN, 0};
+        int r;
+        do {
+            r = ::poll(&ready, 1, 0);
+        } while (r < 0 && errno == EINTR);
+        if (r < 0) return true;
+        if (r == 0) return false;
+        bool changed = (ready.revents & POLLIN) == 0;  // only an error condition
+        for (int i = 0; i < kMaxEventsPerCall; ++i) {
+            errno = 0;
+            UdevDevicePtr event(udev_monitor_receive_device(monitor_.get()));
+            if (event) {
+                changed = true;
+                continue;
+            }
+            // libudev skips what its filter drops and says EAGAIN when done.
+            return changed || (errno != EAGAIN && errno != EWOULDBLOCK);
+        }
+        return true;
+    }
+
+private:
+    UdevPtr context_;
+    UdevMonitorPtr monitor_;
+};
+
+HidrawBackend::HidrawBackend(ChangeMonitor monitor) : monitorPolicy_(monitor) {}
+
+HidrawBackend::~HidrawBackend() = default;
+
+bool HidrawBackend::ChangedSinceLastWalk() {
+    if (!monitorTried_) {
+        // Made before the first walk, so that nothing that happens during
+        // it goes unnoticed.
+        monitorTried_ = true;
+        monitor_ = Monitor::Create(monitorPolicy_);
+    }
+    const bool changed = monitor_ == nullptr || monitor_->TakeChanges();
+    return changed || !listValid_;
+}
+
+bool HidrawBackend::Enumerate(std::vector<InterfaceInfo>& out) {
+    std::lock_guard lock(mutex_);
+    if (ChangedSinceLastWalk()) {
+        std::vector<InterfaceInfo> found;
+        ++walks_;
+        if (!WalkSysfs(found)) {
+            listValid_ = false;  // and walk again next time
+            return false;
+        }
+        list_ = std::move(found);
+        listValid_ = true;
+    }
+    out.insert(out.end(), list_.begin(), list_.end());
+    return true;
+}
+
+uint64_t HidrawBackend::SysfsWalks() const {
+    std::lock_guard lock(mutex_);
+    return walks_;
 }
 
 std::unique_ptr<Device> HidrawBackend::Open(std::string_view path, const OpenFlags& flags) {
