@@ -49,6 +49,23 @@ void CDeviceKeyButtonUI::DoEvent(ui::UIEvent& event) {
     CButtonUI::DoEvent(event);
 }
 
+// Without a light image the colour itself shows: a dot is filled, a key
+// gets a lit rim and an underglow bar, so that its legend stays readable.
+void CDeviceKeyButtonUI::PaintLightGlow(ui::Canvas& canvas) {
+    const ui::Rect& pos = GetPos();
+    if (pos.Empty()) return;
+    const uint32_t alpha = std::min<uint32_t>(lightOpacity_, 255);
+    const ui::Color colour = alpha << 24 | (TintOf(lightColor_) & 0xFFFFFFu);
+    if (GetText().empty()) {
+        canvas.FillRoundRect(pos, {pos.Width(), pos.Height()}, colour);
+        return;
+    }
+    const int bar = std::max(2, Scaled(3));
+    const ui::Rect glow{pos.left + bar, pos.bottom - 2 * bar, pos.right - bar, pos.bottom - bar};
+    canvas.FillRoundRect(glow, {bar, bar}, colour);
+    canvas.DrawBorder(pos, 1, colour, GetBorderRound());
+}
+
 void CDeviceKeyButtonUI::PaintStatusImage(ui::Canvas& canvas) {
     CButtonUI::PaintStatusImage(canvas);
     if (lit_ && !lightImage_.empty()) {
@@ -60,6 +77,8 @@ void CDeviceKeyButtonUI::PaintStatusImage(ui::Canvas& canvas) {
             image->dest.reset();  // resolved into `where`
             if (!where.Empty()) canvas.DrawImage(where, *image);
         }
+    } else if (lit_ && lightOpacity_ > 0) {
+        PaintLightGlow(canvas);
     }
     if (!keyDefault_ && !keySetImage_.empty()) DrawImage(canvas, keySetImage_);
 }

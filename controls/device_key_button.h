@@ -45,6 +45,8 @@ public:
     const std::string& KeyUnsetImage() const { return keyUnsetImage_; }
 
 private:
+    void PaintLightGlow(ui::Canvas& canvas);
+
     std::string lightImage_;
     std::string keySetImage_;
     std::string keyUnsetImage_;

@@ -12,6 +12,7 @@
 #include "models/lighting/base_effects.h"
 #include "models/lighting/light_tables.h"
 #include "models/lighting/wave_planes.h"
+#include "tests/support/wave_marks.h"
 
 namespace halvorn::lighting {
 namespace {
@@ -52,18 +53,7 @@ std::vector<std::pair<int, int>> SingleCellKeys() {
     return keys;
 }
 
-// The (column, row) of every set bit of one plane.
-std::set<std::pair<int, int>> Marks(const WavePlanes& planes, int plane) {
-    std::set<std::pair<int, int>> marks;
-    for (int c = 0; c < kGridColumns; ++c) {
-        for (int bit = 0; bit < 8; ++bit) {
-            if ((planes[plane][c] >> bit) & 1) {
-                marks.insert({c, bit});
-            }
-        }
-    }
-    return marks;
-}
+using testing::Marks;
 
 // ---- initialisers ----
 

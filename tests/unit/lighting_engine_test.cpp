@@ -11,6 +11,7 @@
 #include "models/lighting/effect_steps.h"
 #include "models/lighting/light_tables.h"
 #include "models/lighting/wave_planes.h"
+#include "tests/support/wave_marks.h"
 
 namespace halvorn::lighting {
 namespace {
@@ -184,18 +185,7 @@ using Leds = std::array<LedEntry, kKeyLightCount>;
 
 EffectContext Context() { return ContextAt(0, 4); }
 
-// The (column, row) of every set bit of one plane.
-std::set<std::pair<int, int>> Marks(const WavePlanes& planes, int plane) {
-    std::set<std::pair<int, int>> marks;
-    for (int c = 0; c < kGridColumns; ++c) {
-        for (int bit = 0; bit < 8; ++bit) {
-            if ((planes[plane][c] >> bit) & 1) {
-                marks.insert({c, bit});
-            }
-        }
-    }
-    return marks;
-}
+using testing::Marks;
 
 // ---- key events ----
 

@@ -157,6 +157,29 @@ TEST_F(PictureControlsTest, AnUntouchedKeyTintsItsLightRedAtTheDefaultLevel) {
     EXPECT_EQ(light.tintOpacity, 200);
 }
 
+TEST_F(PictureControlsTest, WithoutALightImageTheColourItselfShows) {
+    CDeviceKeyButtonUI& dot = Key(1);
+    dot.SetLightState(0x00332211, 128, true);
+    RecordingCanvas canvas;
+    Painted(dot, &canvas);
+    const auto fills = canvas.Of(DrawCall::Kind::FillRound);
+    ASSERT_EQ(fills.size(), 1u);
+    EXPECT_EQ(fills[0].color, 0x80112233u);
+    EXPECT_EQ(fills[0].rect, dot.GetPos());
+
+    dot.SetText("A");  // a key: a rim and an underglow, the legend stays readable
+    RecordingCanvas keyCanvas;
+    Painted(dot, &keyCanvas);
+    ASSERT_EQ(keyCanvas.Of(DrawCall::Kind::FillRound).size(), 1u);
+    EXPECT_LT(keyCanvas.Of(DrawCall::Kind::FillRound)[0].rect.Height(), dot.GetPos().Height() / 2);
+    EXPECT_FALSE(keyCanvas.Of(DrawCall::Kind::Border).empty());
+
+    dot.SetLightState(0x00332211, 0, true);  // opacity 0: nothing
+    RecordingCanvas darkCanvas;
+    Painted(dot, &darkCanvas);
+    EXPECT_TRUE(darkCanvas.Of(DrawCall::Kind::FillRound).empty());
+}
+
 TEST_F(PictureControlsTest, AKeyChangedBackToItsDefaultLosesItsMarkerAtOnce) {
     CDeviceKeyButtonUI& key = Key(0);
     ui.host.invalidated.clear();

@@ -135,7 +135,10 @@ bool QtCanvas::DrawImage(const Rect& rect, const ImageSpec& imageSpec) {
     const QImage* image = images_.Get(file, imageSpec.mask);
     if (!image) return false;
     QRect source = image->rect();
-    if (imageSpec.source) source = source.intersected(ToQRect(*imageSpec.source));
+    // source='0,0,0,0' means the whole image, as everywhere in the skin.
+    if (imageSpec.source && *imageSpec.source != Rect{}) {
+        source = source.intersected(ToQRect(*imageSpec.source));
+    }
     if (source.isEmpty() || rect.Empty()) return true;  // nothing to show, nothing wrong
     const QRect dest = ToQRect(rect);
 
