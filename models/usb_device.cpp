@@ -226,11 +226,10 @@ void COvantisUSBDevice::SetPerLightRecords(std::vector<LightModeRecord> records,
     perLightModes_.Reset(perLightRecords_, nowMs);
     // Inactive breathing and colour-wheel lights are left alone; a list of
     // only those writes nothing and needs no pass.
-    perLightInUse_ = std::any_of(perLightRecords_.begin(), perLightRecords_.end(),
-                                 [](const LightModeRecord& r) {
-                                     return r.valid != 0 || r.selectItem == 1 ||
-                                            r.selectItem == 2 || r.selectItem == 4;
-                                 });
+    perLightInUse_ =
+        std::any_of(perLightRecords_.begin(), perLightRecords_.end(), [](const LightModeRecord& r) {
+            return r.valid != 0 || r.selectItem == 1 || r.selectItem == 2 || r.selectItem == 4;
+        });
 }
 
 void COvantisUSBDevice::RunPerLightModes(uint64_t nowMs) {

@@ -28,14 +28,13 @@ uint8_t PhaseStep(bool forward, uint8_t period, uint8_t phase, uint8_t step);
 // brightness level, record.speed the blink interval; nowMs is a steady clock.
 void StepBreathing(BaseEffectState& state, const LightModeRecord& record, uint64_t nowMs,
                    LedSpan leds);
-void StepBreathingFourColours(BaseEffectState& state, const LightModeRecord& record,
-                              uint64_t nowMs, LedSpan leds);
+void StepBreathingFourColours(BaseEffectState& state, const LightModeRecord& record, uint64_t nowMs,
+                              LedSpan leds);
 void StepStatic(BaseEffectState& state, const LightModeRecord& record, uint64_t nowMs,
                 LedSpan leds);
 void StepSpectrum(BaseEffectState& state, const LightModeRecord& record, uint64_t nowMs,
                   LedSpan leds);
-void StepBlink(BaseEffectState& state, const LightModeRecord& record, uint64_t nowMs,
-               LedSpan leds);
+void StepBlink(BaseEffectState& state, const LightModeRecord& record, uint64_t nowMs, LedSpan leds);
 void StepBlinkFourColours(BaseEffectState& state, const LightModeRecord& record, uint64_t nowMs,
                           LedSpan leds);
 void StepOff(LedSpan leds);
