@@ -5,7 +5,7 @@
 namespace halvorn {
 namespace {
 
-constexpr std::string_view kOptionLayout = "XML/CustomControlXML/DeviceOption.xml";
+constexpr std::string_view kOptionLayout = "XML/DeviceOption.xml";
 constexpr std::string_view kTabHeaderGroup = "tab_header_device";
 constexpr std::string_view kPowerTabLayout = "device_power_switch";
 constexpr std::string_view kLightControlName = "cavrel_light";

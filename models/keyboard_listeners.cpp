@@ -138,8 +138,8 @@ void COvantisKeyboardDevice::OnDeviceMessage(uint32_t message, uintptr_t wParam,
 }
 
 void COvantisKeyboardDevice::OnDeviceTimer(int id) {
-    // The base runs 1000 (light frame), 1002 (sync, once), 1005 and 1007
-    // (power) through the keyboard's own operations.
+    // The base runs 1000 (light frame), 1002 (sync, once) and 1005 (power)
+    // through the keyboard's own operations.
     COvantisUSBDevice::OnDeviceTimer(id);
 }
 

@@ -390,10 +390,6 @@ void COvantisUSBDevice::OnDeviceTimer(int id) {
             StopDeviceTimer(id);
             HandleSyncRequest();
             break;
-        case device_timer::kPowerStatusNow:
-            StopDeviceTimer(id);
-            ReadPowerStatus();
-            break;
         case device_timer::kPowerStatus:
             if (!PowerPollPaused()) ReadPowerStatus();
             break;

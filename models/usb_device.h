@@ -43,7 +43,8 @@ inline constexpr int kRefreshLights = 1000;  // every 5 ms on the cable, 500 ms 
 inline constexpr int kConnect = 1001;        // once, after attach
 inline constexpr int kSyncRequest = 1002;    // once, 50 ms after a sync request
 inline constexpr int kPowerStatus = 1005;    // every 5 s with a power display
-inline constexpr int kPowerStatusNow = 1007;
+inline constexpr int kReceiverLinkWatch =
+    1007;  // 2 s, then every 3 s on the receiver (the entry's)
 }  // namespace device_timer
 
 class COvantisUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump {
