@@ -49,14 +49,15 @@ void CDeviceKeyButtonUI::DoEvent(ui::UIEvent& event) {
     CButtonUI::DoEvent(event);
 }
 
-// Without a light image the colour itself shows: a dot is filled, a key
-// gets a lit rim and an underglow bar, so that its legend stays readable.
+// Without a light image the colour itself shows: a dot ("light_N") is
+// filled, a key gets a lit rim and an underglow bar, so that its legend
+// stays readable.
 void CDeviceKeyButtonUI::PaintLightGlow(ui::Canvas& canvas) {
     const ui::Rect& pos = GetPos();
     if (pos.Empty()) return;
     const uint32_t alpha = std::min<uint32_t>(lightOpacity_, 255);
     const ui::Color colour = alpha << 24 | (TintOf(lightColor_) & 0xFFFFFFu);
-    if (GetText().empty()) {
+    if (GetName().starts_with("light_")) {
         canvas.FillRoundRect(pos, {pos.Width(), pos.Height()}, colour);
         return;
     }

@@ -159,6 +159,7 @@ TEST_F(PictureControlsTest, AnUntouchedKeyTintsItsLightRedAtTheDefaultLevel) {
 
 TEST_F(PictureControlsTest, WithoutALightImageTheColourItselfShows) {
     CDeviceKeyButtonUI& dot = Key(1);
+    dot.SetName("light_1");
     dot.SetLightState(0x00332211, 128, true);
     RecordingCanvas canvas;
     Painted(dot, &canvas);
@@ -167,7 +168,7 @@ TEST_F(PictureControlsTest, WithoutALightImageTheColourItselfShows) {
     EXPECT_EQ(fills[0].color, 0x80112233u);
     EXPECT_EQ(fills[0].rect, dot.GetPos());
 
-    dot.SetText("A");  // a key: a rim and an underglow, the legend stays readable
+    dot.SetName("key_1");  // a key: a rim and an underglow, the legend stays readable
     RecordingCanvas keyCanvas;
     Painted(dot, &keyCanvas);
     ASSERT_EQ(keyCanvas.Of(DrawCall::Kind::FillRound).size(), 1u);
