@@ -209,10 +209,9 @@ void CDeviceOptionUI::OnLightTimer() {
         KillTimer(device_timer::kRefreshLights);
         return;
     }
+    // The dots that changed repaint themselves; the picture as a whole is
+    // not painted again every 5 ms.
     device_->OnDeviceTimer(device_timer::kRefreshLights);
-    if (IsSelectedEntry() && device_->WindowActive() && device_->PicturePanel() != nullptr) {
-        device_->PicturePanel()->Invalidate();
-    }
 }
 
 void CDeviceOptionUI::OnPowerTimer() {

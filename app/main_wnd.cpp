@@ -89,6 +89,7 @@ void CMainWnd::OnWindowInit() {
     ShowWindow(false);
     // The window shows itself when the first scan ends (the instance message).
     if (!watcher_.Start(Loop(), Id())) Trace("the device watcher did not start");
+    SetTimer(kScaleTimer, kScaleTimerMs);
 }
 
 void CMainWnd::OnClick(ui::TNotifyUI& msg) {
@@ -170,10 +171,6 @@ intptr_t CMainWnd::HandleCustomMessage(uint32_t message, uintptr_t wParam, intpt
         }
         return 0;
     }
-    if (IsGameMessage(message)) {
-        OnGameEvent(wParam, lParam);
-        return 0;
-    }
     switch (message) {
         case ui::window_message::kDestroy:
             Trace("main window destroyed");
@@ -183,46 +180,75 @@ intptr_t CMainWnd::HandleCustomMessage(uint32_t message, uintptr_t wParam, intpt
         case ui::window_message::kClose:
             EndApp();
             return 0;
+        case kPowerBroadcast:
+            OnPowerBroadcast(wParam);
+            return 1;
+        default:
+            break;
+    }
+    if (suspended_) {
+        if (message == message::kDeviceArrived || message == message::kDeviceRemoved) {
+            heldDeviceChanges_.emplace_back(message, static_cast<std::size_t>(wParam));
+            return 1;
+        }
+        // Ignored until resume; left unhandled so that the base still
+        // releases menu records.
+        handled = false;
+        return 0;
+    }
+    handled = RouteWhileAwake(message, wParam, lParam);
+    return handled && (message == message::kDeviceArrived || message == message::kDeviceRemoved)
+               ? 1
+               : 0;
+}
+
+// Hook, game, private and data messages: none of them while suspended.
+bool CMainWnd::RouteWhileAwake(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (IsGameMessage(message)) {
+        OnGameEvent(wParam, lParam);
+        return true;
+    }
+    switch (message) {
         case message::kDeviceArrived:
             if (devices_) devices_->OnDeviceArrived(wParam);
-            return 1;
+            return true;
         case message::kDeviceRemoved:
             if (devices_) devices_->OnDeviceRemoved(wParam);
-            return 1;
+            return true;
         case message::kDeviceOption:
             if (devices_) devices_->OnDeviceOption(static_cast<int>(wParam), lParam != 0 ? 1 : 0);
-            return 0;
+            return true;
         case message::kSetLanguage:
             SetLanguage(static_cast<int>(wParam));
-            return 0;
+            return true;
         case message::kTrayIcon:
             OnTrayIcon(lParam);
-            return 0;
+            return true;
         case message::kMenuClick:
             if (std::unique_ptr<ui::MenuCmd> command = TakeMenuClick(lParam)) {
                 OnMenuClick(*command);
             }
-            return 0;
+            return true;
         case message::kShowProgress:
             if (ui::CControlUI* progress = PaintManager().FindControl("setting_progress")) {
                 progress->SetVisible(true);
             }
-            return 0;
+            return true;
         case message::kDpiTrace:
             Trace("UI DPI changed");
-            return 0;
+            return true;
         case message::kDeviceProfileChanged:
         case message::kPowerRead:
         case message::kReserved3330:
         case message::kShowSettings:  // the settings window joins here
         case message::kUpdateSeen:
         case message::kHookControl:  // the input hooks join here
-            return 0;
+            return true;
         case ipc::kCopyDataMessage: {
             const auto* copy = reinterpret_cast<const ipc::CopyData*>(lParam);
-            if (copy == nullptr || copy->data.empty() || !devices_) return 0;
+            if (copy == nullptr || copy->data.empty() || !devices_) return true;
             auto keyboards = devices_->PagesOfKind(device_kind::kKeyboard);
-            if (keyboards.empty()) return 0;
+            if (keyboards.empty()) return true;
             // Audio levels: six 32-bit values. The spectrum (kind 1) joins
             // with the music lighting.
             if (copy->kind == 2 && copy->data.size() == 6 * sizeof(int32_t)) {
@@ -230,18 +256,20 @@ intptr_t CMainWnd::HandleCustomMessage(uint32_t message, uintptr_t wParam, intpt
                 std::memcpy(levels.data(), copy->data.data(), copy->data.size());
                 keyboards.front()->AudioLevelsInput(levels);
             }
-            return 0;
+            return true;
         }
         default:
             break;
     }
-    handled = false;
-    return 0;
+    return false;
 }
 
 void CMainWnd::OnTimer(int id) {
     KillTimer(id);
     switch (id) {
+        case kScaleTimer:
+            ApplyUiScale();
+            break;
         case kTrayMenuTimer:
             ShowTrayMenu();
             break;
@@ -285,6 +313,52 @@ void CMainWnd::BringToFront() {
     PaintManager().Invalidate();
 }
 
+int CMainWnd::UiDpiFor(ui::Size screen) {
+    return screen.cx > kLargeScreenAbove.cx && screen.cy > kLargeScreenAbove.cy ? kLargeDpi
+                                                                                : kNormalDpi;
+}
+
+void CMainWnd::ApplyUiScale() {
+    if (IsDestroyed() || Frame() == nullptr) return;
+    const bool shown = IsVisible() && !Frame()->IsMinimized();
+    // A minimised window is restored so that it takes the new size; a hidden
+    // one is sized as it is, without showing it.
+    if (Frame()->IsMinimized()) Frame()->Restore();
+    uiDpi_ = UiDpiFor(System().ScreenSize(Frame()));
+    // Windows keep their pixel size when the scale changes: size this one
+    // again for it.
+    Context().SetDpi(uiDpi_);
+    ResizeClient(kInitialSize);
+    CenterWindow();
+    ShowWindow(shown, false);
+    PaintManager().Invalidate();
+}
+
+void CMainWnd::OnPowerBroadcast(uintptr_t event) {
+    if (event == kPowerSuspend) {
+        suspended_ = true;
+        if (devices_) {
+            for (COvantisUSBDevice* page : devices_->Pages()) page->SetLightControl(false);
+        }
+    } else if (event == kPowerResume && suspended_) {
+        suspended_ = false;
+        if (devices_) {
+            for (COvantisUSBDevice* page : devices_->Pages())
+                page->SetLightControl(lightControlOn_);
+        }
+        std::vector<std::pair<uint32_t, std::size_t>> held;
+        held.swap(heldDeviceChanges_);
+        for (const auto& [message, slot] : held) {
+            if (!devices_) break;
+            if (message == message::kDeviceRemoved) {
+                devices_->OnDeviceRemoved(slot);
+            } else if (slot < kSupportedInterfaceCount && watcher_.Slots()[slot].occupied != 0) {
+                devices_->OnDeviceArrived(slot);  // unless it went again meanwhile
+            }
+        }
+    }
+}
+
 void CMainWnd::HideToTray() {
     ShowWindow(false);
     SetPowerPollPaused(true);
@@ -296,6 +370,8 @@ void CMainWnd::OnTrayIcon(intptr_t mouseMessage) {
         if (IsVisible() && Frame() != nullptr && !Frame()->IsMinimized()) {
             HideToTray();
         } else {
+            ShowWindow(true);
+            ApplyUiScale();  // the screen may have changed while hidden
             BringToFront();
         }
     } else if (mouseMessage == ui::tray_event::kRightButtonUp) {

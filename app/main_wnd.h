@@ -11,11 +11,15 @@
 // again -> "exit" or the desktop's close ends the loop -> Shutdown stops and
 // joins every thread (also run by the destructor).
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "app/device_list.h"
 #include "device/device_watcher.h"
@@ -51,6 +55,16 @@ public:
     static constexpr int kGameLightTimer = 1066;
     static constexpr int kGameLightMs = 5000;
     static constexpr int kRaiseTimer = 1077;  // the end of the short topmost raise
+    static constexpr int kScaleTimerMs = 100;
+    // Screens larger than this in both directions get the large UI scale.
+    static constexpr ui::Size kLargeScreenAbove{1500, 960};
+    static constexpr int kNormalDpi = 96;
+    static constexpr int kLargeDpi = 144;
+    // The power broadcast, numbered as the desktop numbers it: wParam is the
+    // event. Whoever watches the system's sleep sends it to the window.
+    static constexpr uint32_t kPowerBroadcast = 0x0218;
+    static constexpr uintptr_t kPowerSuspend = 4;
+    static constexpr uintptr_t kPowerResume = 18;
 
     CMainWnd(ui::UiContext& context, loop::MessageLoop& loop, ui::IWindowSystem& system,
              MainWndEnvironment env);
@@ -73,6 +87,15 @@ public:
     int LanguageIndex() const { return languageIndex_; }
     // The index the settings name, 0 when nothing matches.
     int ReadLanguageSetting() const;
+
+    // The UI scale for a screen of `screen` pixels: 144 or 96.
+    static int UiDpiFor(ui::Size screen);
+    // Picks the scale from the window's screen, applies it to every window and
+    // sizes this one to the layout's size at that scale, centred; the window
+    // keeps its shown or hidden state (a minimised one ends hidden).
+    void ApplyUiScale();
+    int UiDpi() const { return uiDpi_; }
+    bool IsSuspended() const { return suspended_; }
 
     // Stops the watcher and every page's threads; idempotent.
     void Shutdown();
@@ -100,6 +123,8 @@ private:
     void OnGameEvent(uintptr_t wParam, intptr_t lParam);
     void RestoreSavedLighting();
     void EndApp();
+    void OnPowerBroadcast(uintptr_t event);
+    bool RouteWhileAwake(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
     MainWndEnvironment env_;
     DeviceWatcher watcher_;
@@ -110,6 +135,11 @@ private:
     bool lightControlOn_ = true;
     ui::Size screen_{};
     bool gameLightShowing_ = false;
+    int uiDpi_ = kNormalDpi;
+    bool suspended_ = false;
+    // Device arrivals and removals (message, slot) that came while suspended;
+    // replayed on resume, since the watcher reports each change only once.
+    std::vector<std::pair<uint32_t, std::size_t>> heldDeviceChanges_;
     bool shutDown_ = false;
     bool ending_ = false;
 };

@@ -85,9 +85,13 @@ void CDeviceKeyButtonUI::PaintStatusImage(ui::Canvas& canvas) {
 }
 
 void CDeviceKeyButtonUI::SetLightState(uint32_t colour, uint32_t opacity, bool lit) {
+    if (colour == lightColor_ && opacity == lightOpacity_ && lit == lit_) return;
     lightColor_ = colour;
     lightOpacity_ = opacity;
     lit_ = lit;
+    // Only a dot that changed is painted again: the pages refresh their
+    // lights every 5 ms, and a whole picture each time would keep a core busy.
+    Invalidate();
 }
 
 void CDeviceKeyButtonUI::SetKeyDefault(bool isDefault) {

@@ -26,8 +26,8 @@ public:
     void PaintStatusImage(ui::Canvas& canvas) override;
 
     // colour: red + 256 * green + 65536 * blue as the pages compute it
-    // (byte 0 the first channel of the image tint); opacity 0..255. The
-    // caller repaints.
+    // (byte 0 the first channel of the image tint); opacity 0..255. Repaints
+    // the dot when the state changes.
     void SetLightState(uint32_t colour, uint32_t opacity, bool lit);
     uint32_t LightColor() const { return lightColor_; }
     uint32_t LightOpacity() const { return lightOpacity_; }

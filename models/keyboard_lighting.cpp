@@ -111,7 +111,6 @@ void COvantisKeyboardDevice::RefreshLightFrame() {
         if (effect == kCustomKeysEffect && led.selected == 0) opacity = 0;
         dot->SetLightState(LightColorWord(led), opacity, true);
     }
-    if (picturePanel_ != nullptr) picturePanel_->Invalidate();
     if (!LightControl() || commandProtocol_.ReceiverMode() || !HostDriven(effect)) return;
     const auto frame = keyboard::BuildLightFrame(leds, lightPositions_, deviceInfo_[5]);
     if (frame.empty()) return;

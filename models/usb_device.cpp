@@ -169,7 +169,6 @@ void COvantisUSBDevice::RefreshLightFrame() {
             frame[3 * i + 2] = lighting::Scale(led.blue, led.brightness);
         }
     }
-    if (picturePanel_ != nullptr) picturePanel_->Invalidate();
     if (commandProtocol_.ReceiverMode() || lightCount_ == 0) return;
     const auto length = std::min<std::size_t>(3 * static_cast<std::size_t>(lightCount_),
                                               3 * static_cast<std::size_t>(kFrameLights));
