@@ -198,8 +198,8 @@ void CDeviceOptionUI::OnConnectTimer() {
     // Without an open channel there is nothing to refresh or poll; the next
     // attach starts the timers again.
     if (!protocol.IsOpen()) return;
-    SetTimer(device_timer::kRefreshLights,
-             receiver ? kLightRefreshReceiverMs : kLightRefreshCableMs);
+    lightRefreshMs_ = receiver ? kLightRefreshReceiverMs : device_->LightRefreshMs();
+    SetTimer(device_timer::kRefreshLights, lightRefreshMs_);
     if (device_->HasBattery()) SetTimer(device_timer::kPowerStatus, kPowerFirstMs);
     if (receiver) SetTimer(device_timer::kReceiverLinkWatch, kLinkWatchFirstMs);
 }
@@ -212,6 +212,12 @@ void CDeviceOptionUI::OnLightTimer() {
     // The dots that changed repaint themselves; the picture as a whole is
     // not painted again every 5 ms.
     device_->OnDeviceTimer(device_timer::kRefreshLights);
+    if (device_->CommandProtocol().ReceiverMode()) return;
+    // A streamed effect needs the 5 ms frames; a preview is smooth at 60 Hz.
+    if (const int period = device_->LightRefreshMs(); period != lightRefreshMs_) {
+        lightRefreshMs_ = period;
+        SetTimer(device_timer::kRefreshLights, period);
+    }
 }
 
 void CDeviceOptionUI::OnPowerTimer() {

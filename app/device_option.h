@@ -100,6 +100,7 @@ private:
     int powerIndex_ = -1;
     int optionIndex_ = -1;
     int linkFailures_ = 0;
+    int lightRefreshMs_ = 0;  // the period timer 1000 runs at
     std::string iconStem_ = "unknow";
     std::string error_;
     OptionRequest optionRequest_;

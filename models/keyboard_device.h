@@ -48,6 +48,7 @@ public:
     void Initialize() override;
     int ApplyProfile() override;
     void RefreshLightFrame() override;
+    int LightRefreshMs() const override;
     void Connect() override;
     void HandleSyncRequest() override;
     void ReadPowerStatus() override;

@@ -27,6 +27,10 @@ int COvantisKeyboardDevice::EffectCode() const {
     return item;
 }
 
+int COvantisKeyboardDevice::LightRefreshMs() const {
+    return HostDriven(effectCode_.load()) ? kStreamRefreshMs : kPreviewRefreshMs;
+}
+
 void COvantisKeyboardDevice::RestartEffect() {
     const int effect = EffectCode();
     {
@@ -61,7 +65,10 @@ void COvantisKeyboardDevice::LightThreadBody(std::stop_token stop) {
             last = NowMs();
             continue;
         }
-        if (commandProtocol_.Busy() || SyncLighting() || now <= last) {
+        // In the key view the dots show white: an effect the keyboard runs
+        // itself has nothing to show and is not computed meanwhile.
+        const bool unseen = functionMode_.load() == 1 && !HostDriven(effectCode_.load());
+        if (commandProtocol_.Busy() || SyncLighting() || unseen || now <= last) {
             last = std::max(last, now);
             continue;
         }

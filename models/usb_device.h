@@ -49,6 +49,9 @@ inline constexpr int kReceiverLinkWatch =
 
 class COvantisUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump {
 public:
+    static constexpr int kStreamRefreshMs = 5;
+    static constexpr int kPreviewRefreshMs = 16;
+
     explicit COvantisUSBDevice(hid::Backend& backend);
     ~COvantisUSBDevice() override;
 
@@ -67,6 +70,9 @@ public:
     virtual void RefreshLightFrame();
     virtual void SetLedEntry(int index, const lighting::LedEntry& entry);
     virtual lighting::LedEntry GetLedEntry(int index) const;
+    // The period of the light refresh on the cable: 5 ms while frames are
+    // streamed, else the picture's 60 Hz.
+    virtual int LightRefreshMs() const { return kPreviewRefreshMs; }
     virtual void Connect() {}
     virtual void HandleSyncRequest() {}
     virtual void ReadPowerStatus() {}
@@ -103,7 +109,7 @@ public:
     virtual void RotateWaveRing(bool forward);
     virtual void ClearReactiveState();
     virtual void SetFunctionSwitch(int type);
-    virtual int GetFunctionSwitch() const { return functionMode_; }
+    virtual int GetFunctionSwitch() const { return functionMode_.load(); }
     virtual void LoadProfileFiles() {}
     virtual std::string GetProfileId() const { return {}; }
     virtual void SaveProfile() {}
@@ -260,7 +266,7 @@ protected:
     int lightCount_ = 0;
     int optionIndex_ = -1;
     int selectedKey_ = -1;
-    int functionMode_ = 1;
+    std::atomic<int> functionMode_{1};  // read by the light thread
     int defaultsIndex_ = 0;
     std::vector<CDeviceKeyButtonUI*> keyButtons_;
     std::vector<CDeviceKeyButtonUI*> lightButtons_;

@@ -216,6 +216,7 @@ TEST_F(KeyboardPageTest, OnBoardProfileSwitchShowsTheNewProfilesSettings) {
 
 TEST_F(KeyboardPageTest, KeyPressesOfTheKeyboardReachTheReactiveEffect) {
     Connect();
+    device->SetFunctionSwitch(2);  // the lighting view, where the effect shows
     ASSERT_TRUE(device->AttachInputChannel(testing::kKeyboardConsumerPath, device_kind::kKeyboard));
     LightModeRecord record = device->GetLightInfo();
     record.selectItem = 10;

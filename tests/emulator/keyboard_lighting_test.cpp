@@ -50,6 +50,11 @@ bool ColoursChange(COvantisKeyboardDevice& device) {
 TEST_F(KeyboardPageTest, TheLightThreadAnimatesTheEffect) {
     Connect();
     device->SetLightInfo(Effect(kWave));
+    // The key view shows white dots: the keyboard's own effect is not computed.
+    const auto keyView = device->LedSnapshot();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(device->LedSnapshot(), keyView);
+    device->SetFunctionSwitch(2);
     EXPECT_TRUE(ColoursChange(*device));
     device->StopLightThread();
     EXPECT_FALSE(device->LightThreadRunning());
