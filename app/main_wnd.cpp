@@ -47,16 +47,16 @@ void CMainWnd::InitWindow() {
     Trace("InitWindow");
     const std::string initial = Context().Resources().Resolve(kInitialLanguageFile);
     Context().SwitchLanguage("cn", Context().SkinPath(initial));
-    ui::TrayIconSpec spec;
-    spec.icon = Context().SkinPath("images/app_icon.svg");
-    spec.toolTip = std::string(kProgramName);
-    spec.callbackMessage = message::kTrayIcon;
-    spec.id = kTrayIconId;
-    tray_ = System().CreateTrayIcon(Loop(), Id(), spec);
+    ui::TrayIconSpec icon;
+    icon.icon = Context().SkinPath("images/app_icon.svg");
+    icon.toolTip = std::string(kProgramName);
+    icon.callbackMessage = message::kTrayIcon;
+    icon.id = kTrayIconId;
+    tray_ = System().CreateTrayIcon(Loop(), Id(), icon);
 }
 
 void CMainWnd::Notify(ui::TNotifyUI& msg) {
-    if (msg.type != "timer") {
+    if (msg.type != "timer" && TraceEnabled()) {
         Trace("notify " + msg.type + " " + (msg.sender ? msg.sender->GetName() : std::string()));
     }
     if (msg.type == "click_wpremove" || msg.type == "click_wpedit") return;
