@@ -122,7 +122,7 @@ CDeviceProfileUI* CMainWnd::ProfilePanelOf(COvantisUSBDevice* page) {
         if (panel == nullptr) continue;
         panel->SetPrompts(this);
         panel->SetFileDialogs(env_.fileDialogs, Frame());
-        panel->SetProfileHandler([this, page, panel](ProfileEvent) {
+        panel->SetProfileHandler([page, panel](ProfileEvent) {
             if (auto* keyboard = dynamic_cast<COvantisKeyboardDevice*>(page)) {
                 keyboard->SetProfileUuid(panel->GetCurrentUUID());
             }
