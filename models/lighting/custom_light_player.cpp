@@ -19,12 +19,6 @@ constexpr uint8_t kBreathPeriod = 128;
 constexpr int kFlashHueOffset = 14;
 constexpr int kWaveSpacing = 12;
 
-// The colour wheel's own period row: 10, 8, 5, 3, 1.
-int WheelPeriod(int speedLevel) {
-    static constexpr std::array<int, 5> kPeriods = {10, 8, 5, 3, 1};
-    return kPeriods[std::clamp(speedLevel, 0, 4)];
-}
-
 Rgb EntryColour(const CustomLightEntry& entry) { return {entry.red, entry.green, entry.blue}; }
 
 void Fill(LedSpan leds, Rgb colour, uint8_t brightness) {
@@ -84,7 +78,7 @@ void CustomLightPlayer::Render(const CustomLightEntry& entry, int deviceSpeedLev
     ++counter_;
     const uint8_t multiplier = BrightnessMultiplier(entry.brightness);
     const int period =
-        entry.type == kColourWheel ? WheelPeriod(entry.speed) : SlowPeriod(entry.speed);
+        entry.type == kColourWheel ? CommonPeriod(entry.speed) : SlowPeriod(entry.speed);
     const bool due = counter_ >= period;
 
     switch (entry.type) {

@@ -52,9 +52,9 @@ constexpr std::array<EffectStep, kEffectCount> kSteps = [] {
     return table;
 }();
 
-// Period rows by speed level 0..4. Effects 40 to 45 have no row of their own
-// and share the common one, so that they run at the pace of the others.
-constexpr std::array<int, 5> kCommonPeriods{10, 8, 5, 3, 1};
+// Period rows by speed level 0..4 besides the common one (light_tables.h).
+// Effects 40 to 45 have no row of their own and share the common one, so
+// that they run at the pace of the others.
 constexpr std::array<int, 5> kFastPeriods{3, 3, 3, 3, 3};
 constexpr std::array<int, 5> kStreamPeriods{1, 0, 0, 0, 0};
 

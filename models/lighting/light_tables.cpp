@@ -109,6 +109,8 @@ int SlowPeriod(int speedLevel) {
     return kPeriods[ClampLevel(speedLevel)];
 }
 
+int CommonPeriod(int speedLevel) { return kCommonPeriods[ClampLevel(speedLevel)]; }
+
 int BlinkIntervalMs(int speedLevel) { return SlowPeriod(speedLevel) * 200; }
 
 const std::array<std::array<uint8_t, kGridRows>, kGridColumns> kLightGrid = {{

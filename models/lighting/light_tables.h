@@ -32,6 +32,10 @@ uint8_t BrightnessMultiplier(int level);
 // Speed levels 0..4 as 8, 6, 4, 2, 1 (the first period row); levels above 4
 // count as 4.
 int SlowPeriod(int speedLevel);
+// The common row of the period table by speed level 0..4: the keyboard's
+// effects and the colour wheel of the custom light list step at this pace.
+inline constexpr std::array<int, 5> kCommonPeriods{10, 8, 5, 3, 1};
+int CommonPeriod(int speedLevel);
 // SlowPeriod * 200 ms: the blink interval of a speed level.
 int BlinkIntervalMs(int speedLevel);
 
